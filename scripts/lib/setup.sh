@@ -1,0 +1,46 @@
+# Shared by scripts/test and scripts/run: installs what the build needs and
+# builds the dev preset. Source it; it changes to the project's top folder.
+
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/../.."
+
+# Everything a fresh Debian 12 machine lacks to build, test and run the app.
+# pkexec, polkitd and dbus serve the test that runs an action through the
+# real polkit; nodejs runs the stand-in server program.
+TARNWICK_PACKAGES=(
+  cmake g++ make pkg-config
+  qt6-base-dev fonts-dejavu-core
+  nodejs
+  pkexec polkitd dbus
+)
+
+tarnwick_missing_packages() {
+  local package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
+      printf '%s\n' "$package"
+    fi
+  done
+}
+
+tarnwick_install_packages() {
+  local missing
+  mapfile -t missing < <(tarnwick_missing_packages "$@")
+  [ "${#missing[@]}" -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "These Debian packages are missing: ${missing[*]}" >&2
+    echo "Install them with:" >&2
+    echo "  sudo apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+tarnwick_build() {
+  local preset=$1
+  cmake --preset "$preset"
+  cmake --build --preset "$preset" --parallel "$(nproc)"
+}

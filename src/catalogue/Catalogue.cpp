@@ -1,0 +1,82 @@
+#include "catalogue/Catalogue.h"
+
+#include "catalogue/FieldRow.h"
+#include "catalogue/JsonRecord.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+namespace {
+
+std::optional<Operation> decodeOperation(const QJsonValue &value)
+{
+    if (!value.isObject())
+        return std::nullopt;
+    const QJsonObject object = value.toObject();
+    auto id = JsonRecord::text(object, QStringLiteral("id"));
+    auto title = JsonRecord::text(object, QStringLiteral("title"));
+    auto info = JsonRecord::text(object, QStringLiteral("info"));
+    auto button = JsonRecord::text(object, QStringLiteral("button"));
+    const QJsonValue fields = object.value(QStringLiteral("fields"));
+    if (!id || !title || !info || !button || !fields.isArray())
+        return std::nullopt;
+
+    Operation operation{*id, *title, *info, *button, {}};
+    const QJsonArray rows = fields.toArray();
+    operation.fields.reserve(rows.size());
+    for (const QJsonValue &rowValue : rows) {
+        auto row = JsonRecord::texts(rowValue);
+        if (!row)
+            return std::nullopt;
+        operation.fields.append(*row);
+    }
+    return operation;
+}
+
+} // namespace
+
+std::optional<QList<Operation>> Catalogue::decode(const QByteArray &json)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return std::nullopt;
+
+    const QJsonArray array = document.array();
+    QList<Operation> operations;
+    operations.reserve(array.size());
+    for (const QJsonValue &value : array) {
+        auto operation = decodeOperation(value);
+        if (!operation || !isWellFormed(*operation))
+            return std::nullopt;
+        operations.append(std::move(*operation));
+    }
+    return operations;
+}
+
+QList<Operation> Catalogue::load(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return decode(file.readAll()).value_or(QList<Operation>{});
+}
+
+// Rows the window relies on: a key and a label on every row, choices on every
+// choice row, and no key twice within one form.
+bool Catalogue::isWellFormed(const Operation &operation)
+{
+    QSet<QString> keys;
+    for (const QStringList &fields : operation.fields) {
+        const FieldRow row(fields);
+        if (!row.isComplete())
+            return false;
+        if (keys.contains(row.key()))
+            return false;
+        keys.insert(row.key());
+    }
+    return true;
+}

@@ -1,0 +1,3 @@
+#include "form/PathChooser.h"
+
+PathChooser::~PathChooser() = default;

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "catalogue/LocalAddress.h"
+#include "runner/ServerProgram.h"
+
+#include <QList>
+#include <QStringList>
+#include <optional>
+
+// Asks the server program, run as the user, which network addresses this
+// machine offers. Any failure is silent: the caller simply gets nothing.
+class AddressDiscovery
+{
+public:
+    static QStringList command(const ServerProgram &program);
+    static QStringList environment();
+
+    // Blocks until the server script has ended; call it off the GUI thread.
+    static std::optional<QList<LocalAddress>> run(const ServerProgram &program);
+};

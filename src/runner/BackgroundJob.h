@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QThread>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
+
+// Runs blocking work on a thread of its own and hands the outcome back on the
+// thread of a context object. A run may wait minutes for an administrator's
+// password, so a small shared pool would hold up discovery or another
+// window's run. When the context is destroyed before the work ends, the hand-
+// back is dropped; the work itself always runs to its end (and so cleans up).
+class BackgroundJob
+{
+public:
+    template <typename Work, typename HandBack>
+    static void start(QObject *context, QThread::Priority priority, Work work, HandBack handBack)
+    {
+        using Outcome = std::invoke_result_t<Work &>;
+        auto outcome = std::make_shared<std::optional<Outcome>>();
+        startThread(
+            context, priority,
+            [work = std::move(work), outcome]() mutable { outcome->emplace(work()); },
+            [handBack = std::move(handBack), outcome]() mutable {
+                handBack(std::move(**outcome));
+            });
+    }
+
+private:
+    static void startThread(QObject *context, QThread::Priority priority,
+                            std::function<void()> work, std::function<void()> handBack);
+};

@@ -1,0 +1,18 @@
+#include "runner/PkexecElevation.h"
+
+QStringList PkexecElevation::command(const QString &node, const QString &script,
+                                     const QString &request) const
+{
+    // The internal text agent would wait for a password on a terminal the
+    // app does not have; env -i gives the script the same bare environment
+    // on every platform.
+    return {QStringLiteral("/usr/bin/pkexec"),
+            QStringLiteral("--disable-internal-agent"),
+            QStringLiteral("/usr/bin/env"),
+            QStringLiteral("-i"),
+            QStringLiteral("PATH=/usr/bin:/bin"),
+            QStringLiteral("LANG=en_US.UTF-8"),
+            node,
+            script,
+            request};
+}

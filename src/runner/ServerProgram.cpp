@@ -1,0 +1,27 @@
+#include "runner/ServerProgram.h"
+
+#include "InstalledProgram.h"
+
+#include <utility>
+
+ServerProgram::ServerProgram(QString directory) : m_directory(std::move(directory)) {}
+
+QString ServerProgram::installedDirectory()
+{
+    return QString::fromUtf8(TARNWICK_PROGRAM_DIR_UTF8);
+}
+
+QString ServerProgram::node() const
+{
+    return m_directory + QStringLiteral("/node");
+}
+
+QString ServerProgram::manageScript() const
+{
+    return m_directory + QStringLiteral("/desktop/manage.mjs");
+}
+
+QString ServerProgram::serverScript() const
+{
+    return m_directory + QStringLiteral("/server/tarnwick.mjs");
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QVBoxLayout;
+class SetupView;
+
+// The field rows of the form on screen: a heading and the controls for its
+// kind per row, each control bound to one value. Rows are built once per
+// form; a change of a value updates only the controls bound to it, so typing
+// never loses focus, cursor or selection.
+class FieldRows : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FieldRows(SetupView &view, QWidget *parent = nullptr);
+
+    // Replaces every row with those of the form on screen.
+    void rebuild();
+
+    // The controls that take focus, top to bottom.
+    QList<QWidget *> focusChain() const;
+
+private:
+    // One control showing the value under one key.
+    struct Binding
+    {
+        QString key;
+        QPointer<QWidget> control;
+    };
+
+    void addRow(const QStringList &texts);
+    QLineEdit *addLineEdit(const QString &key, const QString &label);
+    void refreshAll();
+    void refresh(const QString &key);
+    void refreshControl(QWidget *control, const QString &value);
+    void refreshAddressMenus();
+
+    SetupView &m_view;
+    QVBoxLayout *m_layout;
+    QList<Binding> m_bindings;
+    QList<QPointer<QWidget>> m_focusChain;
+    QList<QPointer<QPushButton>> m_addressButtons;
+    // Set while a value is being shown, so that the control's own change
+    // signal is not taken for an edit by the user.
+    bool m_showing = false;
+};

@@ -1,0 +1,191 @@
+#include "window/FormView.h"
+
+#include "form/SetupView.h"
+#include "window/FieldRows.h"
+#include "window/FileDialogChooser.h"
+#include "window/MnemonicText.h"
+#include "window/ResultBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+FormView::FormView(SetupView &view, QWidget *parent)
+    : QWidget(parent), m_view(view), m_picker(new QComboBox(this)), m_info(new QLabel(this)),
+      m_formArea(new QScrollArea(this)), m_rows(new FieldRows(view, m_formArea)),
+      m_runButton(new QPushButton(this)), m_busyIndicator(new QProgressBar(this)),
+      m_copyButton(new QPushButton(tr("Copy personal invitation"), this)),
+      m_resultBox(new ResultBox(this))
+{
+    setObjectName(QStringLiteral("formView"));
+    setMinimumSize(520, 530);
+    m_view.setChooser(std::make_shared<FileDialogChooser>(this));
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(18, 18, 18, 18);
+    column->setSpacing(12);
+
+    auto *pickerLine = new QHBoxLayout;
+    auto *pickerLabel = new QLabel(tr("Operation"), this);
+    pickerLabel->setBuddy(m_picker);
+    m_picker->setObjectName(QStringLiteral("picker"));
+    m_picker->setAccessibleName(tr("Operation"));
+    for (const Operation &operation : m_view.tasks())
+        m_picker->addItem(operation.title, operation.id);
+    pickerLine->addWidget(pickerLabel);
+    pickerLine->addWidget(m_picker);
+    pickerLine->addStretch(1);
+    column->addLayout(pickerLine);
+
+    m_info->setObjectName(QStringLiteral("info"));
+    m_info->setTextFormat(Qt::PlainText);
+    m_info->setWordWrap(true);
+    m_info->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_info->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    column->addWidget(m_info);
+
+    m_formArea->setObjectName(QStringLiteral("formArea"));
+    m_formArea->setWidgetResizable(true);
+    m_formArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_formArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_formArea->setFrameShape(QFrame::NoFrame);
+    m_formArea->setWidget(m_rows);
+    column->addWidget(m_formArea, 1);
+
+    auto *runLine = new QHBoxLayout;
+    m_runButton->setObjectName(QStringLiteral("runButton"));
+    m_busyIndicator->setObjectName(QStringLiteral("busyIndicator"));
+    m_busyIndicator->setAccessibleName(tr("Action running"));
+    m_busyIndicator->setRange(0, 0);
+    m_busyIndicator->setTextVisible(false);
+    m_busyIndicator->setMaximumWidth(120);
+    m_busyIndicator->hide();
+    runLine->addWidget(m_runButton);
+    runLine->addWidget(m_busyIndicator);
+    runLine->addStretch(1);
+    column->addLayout(runLine);
+
+    m_copyButton->setObjectName(QStringLiteral("copyButton"));
+    m_copyButton->hide();
+    column->addWidget(m_copyButton, 0, Qt::AlignLeft);
+
+    column->addWidget(m_resultBox);
+
+    connect(m_picker, &QComboBox::activated, this,
+            [this](int index) { m_view.setSelected(m_picker->itemData(index).toString()); });
+    connect(m_runButton, &QPushButton::clicked, this, &FormView::pressRun);
+    connect(m_copyButton, &QPushButton::clicked, this, &FormView::copyInvitation);
+    connect(&m_view, &SetupView::selectedChanged, this, [this] {
+        showSelected();
+        m_view.reset();
+    });
+    connect(&m_view, &SetupView::resultChanged, this, &FormView::showResult);
+    connect(&m_view, &SetupView::busyChanged, this, &FormView::showBusy);
+    connect(&m_view, &SetupView::confirmChanged, this, &FormView::showConfirmation);
+
+    showSelected();
+    showResult();
+    showBusy();
+}
+
+void FormView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    m_view.reset();
+    m_view.discoverAddresses();
+}
+
+void FormView::showSelected()
+{
+    const Operation &task = m_view.task();
+    m_picker->setCurrentIndex(m_picker->findData(m_view.selected()));
+    m_info->setText(task.info);
+    m_runButton->setText(MnemonicText::literal(task.button));
+    m_rows->rebuild();
+    updateTabOrder();
+}
+
+void FormView::showResult()
+{
+    m_resultBox->setResult(m_view.result());
+    m_copyButton->setVisible(m_view.invitation().has_value());
+}
+
+void FormView::showBusy()
+{
+    const bool busy = m_view.busy();
+    m_picker->setEnabled(!busy);
+    m_formArea->setEnabled(!busy);
+    m_runButton->setEnabled(!busy);
+    m_busyIndicator->setVisible(busy);
+}
+
+void FormView::pressRun()
+{
+    if (SetupView::needsConfirmation(m_view.selected()))
+        m_view.setConfirm(true);
+    else
+        m_view.perform();
+}
+
+void FormView::showConfirmation()
+{
+    if (!m_view.confirm())
+        return;
+    const QString button = m_view.task().button;
+    auto *alert = new QMessageBox(this);
+    alert->setObjectName(QStringLiteral("confirmation"));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setIcon(QMessageBox::Warning);
+    alert->setTextFormat(Qt::PlainText);
+    alert->setWindowTitle(button + u'?');
+    alert->setText(button + u'?');
+    alert->setInformativeText(m_view.confirmationMessage());
+    QPushButton *cancel = alert->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    QPushButton *confirm =
+        alert->addButton(MnemonicText::literal(button), QMessageBox::DestructiveRole);
+    confirm->setObjectName(QStringLiteral("confirmButton"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    alert->setDefaultButton(cancel);
+    alert->setEscapeButton(cancel);
+    connect(alert, &QMessageBox::finished, this, [this, alert, confirm] {
+        const bool confirmed = alert->clickedButton() == confirm;
+        m_view.setConfirm(false);
+        if (confirmed)
+            m_view.perform();
+    });
+    alert->open();
+}
+
+void FormView::copyInvitation()
+{
+    const auto invitation = m_view.invitation();
+    if (!invitation)
+        return;
+    QClipboard *clipboard = QApplication::clipboard();
+    clipboard->clear();
+    // Plain text only: the invitation must paste as typed, never as markup.
+    auto *data = new QMimeData;
+    data->setText(*invitation);
+    clipboard->setMimeData(data);
+}
+
+void FormView::updateTabOrder()
+{
+    QList<QWidget *> chain{m_picker};
+    chain.append(m_rows->focusChain());
+    chain.append({m_runButton, m_copyButton, m_resultBox});
+    for (qsizetype index = 1; index < chain.size(); ++index)
+        setTabOrder(chain.at(index - 1), chain.at(index));
+}

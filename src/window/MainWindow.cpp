@@ -1,0 +1,69 @@
+#include "window/MainWindow.h"
+
+#include "form/SetupView.h"
+#include "window/FormView.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+MainWindow::MainWindow(const QList<Operation> &tasks, const QString &program, QWidget *parent)
+    : QMainWindow(parent)
+{
+    setWindowTitle(tr("Tarnwick Server Setup"));
+    buildMenu();
+    if (tasks.isEmpty()) {
+        setCentralWidget(buildMessage());
+        return;
+    }
+    m_view = new SetupView(tasks, program, this);
+    setCentralWidget(new FormView(*m_view, this));
+}
+
+void MainWindow::buildMenu()
+{
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    QAction *newWindow = file->addAction(tr("&New Window"), this, &MainWindow::newWindowRequested);
+    newWindow->setShortcut(QKeySequence::New);
+    QAction *closeWindow = file->addAction(tr("&Close Window"), this, &QWidget::close);
+    closeWindow->setShortcut(QKeySequence::Close);
+    file->addSeparator();
+    QAction *quit = file->addAction(tr("&Quit"), qApp, &QApplication::closeAllWindows);
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setMenuRole(QAction::QuitRole);
+}
+
+QWidget *MainWindow::buildMessage()
+{
+    auto *content = new QWidget(this);
+    content->setObjectName(QStringLiteral("reinstallMessage"));
+    auto *layout = new QVBoxLayout(content);
+    auto *message =
+        new QLabel(tr("Reinstall Tarnwick Server to restore its setup forms."), content);
+    message->setObjectName(QStringLiteral("message"));
+    message->setTextFormat(Qt::PlainText);
+    layout->addWidget(message);
+    return content;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Ending the app ends the elevated script with it, which could leave the
+    // server half set up; so a running action is worth one question.
+    if (m_view && m_view->busy()) {
+        QMessageBox question(QMessageBox::Warning, windowTitle(),
+                             tr("An action is still running. Close anyway?"),
+                             QMessageBox::Close | QMessageBox::Cancel, this);
+        question.setObjectName(QStringLiteral("closeWhileBusy"));
+        question.setTextFormat(Qt::PlainText);
+        question.setDefaultButton(QMessageBox::Cancel);
+        if (question.exec() != QMessageBox::Close) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}

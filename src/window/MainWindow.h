@@ -1,0 +1,36 @@
+#pragma once
+
+#include "catalogue/Operation.h"
+#include "runner/ServerProgram.h"
+
+#include <QList>
+#include <QMainWindow>
+
+class SetupView;
+
+// One window of the app: the form view over a state of its own, or, when the
+// catalogue holds no forms, only the message that asks for a reinstall.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(const QList<Operation> &tasks,
+                        const QString &program = ServerProgram::installedDirectory(),
+                        QWidget *parent = nullptr);
+
+    // The window's form state; null in the message window.
+    SetupView *setupView() const { return m_view; }
+
+Q_SIGNALS:
+    void newWindowRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenu();
+    QWidget *buildMessage();
+
+    SetupView *m_view = nullptr;
+};

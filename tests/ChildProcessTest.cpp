@@ -1,0 +1,138 @@
+#include "runner/ChildProcess.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class ChildProcessTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sharesOnePipeForBothStreams();
+    void discardsErrorStream();
+    void readsUntilEveryWriterHasClosed();
+    void passesWordsUnchanged();
+    void keepsBytesExactly();
+    void replacesEnvironmentWhenGiven();
+    void inheritsEnvironmentOtherwise();
+    void reportsLaunchFailure_data();
+    void reportsLaunchFailure();
+    void leavesNoDescriptorsOpen();
+};
+
+namespace {
+
+ChildProcess::Result
+shell(const QString &script,
+      ChildProcess::ErrorStream errors = ChildProcess::ErrorStream::SameAsOutput)
+{
+    return ChildProcess::run({u"/bin/sh"_s, u"-c"_s, script}, errors);
+}
+
+} // namespace
+
+void ChildProcessTest::sharesOnePipeForBothStreams()
+{
+    const auto result = shell(u"echo out; echo err >&2; echo out2"_s);
+    QVERIFY(result.started);
+    QCOMPARE(result.output, QByteArray("out\nerr\nout2\n"));
+    QCOMPARE(result.error, QString());
+}
+
+void ChildProcessTest::discardsErrorStream()
+{
+    const auto result = shell(u"echo out; echo err >&2"_s, ChildProcess::ErrorStream::Discarded);
+    QVERIFY(result.started);
+    QCOMPARE(result.output, QByteArray("out\n"));
+}
+
+void ChildProcessTest::readsUntilEveryWriterHasClosed()
+{
+    // The shell exits at once; its background child writes later, and
+    // that output belongs to the run as well.
+    const auto result = shell(u"(sleep 0.3; echo late) & echo early"_s);
+    QVERIFY(result.started);
+    QCOMPARE(result.output, QByteArray("early\nlate\n"));
+}
+
+void ChildProcessTest::passesWordsUnchanged()
+{
+    const QStringList words{u"a b"_s,  u"it's"_s, u"\"q\""_s, u"$HOME"_s,
+                            u"`id`"_s, u";"_s,    QString(),  u"\u00e9\u2026"_s};
+    const auto result = ChildProcess::run(QStringList{u"/usr/bin/printf"_s, u"[%s]\\n"_s} + words,
+                                          ChildProcess::ErrorStream::SameAsOutput);
+    QByteArray expected;
+    for (const QString &word : words)
+        expected += '[' + word.toUtf8() + "]\n";
+    QCOMPARE(result.output, expected);
+}
+
+void ChildProcessTest::keepsBytesExactly()
+{
+    const auto result = shell(u"printf 'a\\000b\\377\\r\\n\\n'"_s);
+    QCOMPARE(result.output, QByteArray("a\0b\xff\r\n\n", 7));
+}
+
+void ChildProcessTest::replacesEnvironmentWhenGiven()
+{
+    qputenv("TARNWICK_PROBE", "leaked");
+    const auto result =
+        ChildProcess::run({u"/usr/bin/env"_s}, ChildProcess::ErrorStream::SameAsOutput,
+                          QStringList{u"PATH=/usr/bin:/bin"_s, u"LANG=en_US.UTF-8"_s});
+    QCOMPARE(result.output, QByteArray("PATH=/usr/bin:/bin\nLANG=en_US.UTF-8\n"));
+
+    const auto none = ChildProcess::run({u"/usr/bin/env"_s},
+                                        ChildProcess::ErrorStream::SameAsOutput, QStringList{});
+    QVERIFY(none.started);
+    QCOMPARE(none.output, QByteArray());
+}
+
+void ChildProcessTest::inheritsEnvironmentOtherwise()
+{
+    qputenv("TARNWICK_PROBE", "inherited value");
+    const auto result =
+        ChildProcess::run({u"/usr/bin/env"_s}, ChildProcess::ErrorStream::SameAsOutput);
+    QVERIFY(result.output.split('\n').contains("TARNWICK_PROBE=inherited value"));
+}
+
+void ChildProcessTest::reportsLaunchFailure_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("missing") << u"/nonexistent/pkexec"_s << u"No such file or directory"_s;
+    QTest::newRow("a folder") << u"/tmp"_s << u"Permission denied"_s;
+    QTest::newRow("not absolute is not searched") << u"sh"_s << u"No such file or directory"_s;
+}
+
+void ChildProcessTest::reportsLaunchFailure()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, reason);
+    const auto result =
+        ChildProcess::run({program, u"x"_s}, ChildProcess::ErrorStream::SameAsOutput);
+    QVERIFY(!result.started);
+    QCOMPARE(result.output, QByteArray());
+    QCOMPARE(result.error, u"Could not start "_s + program + u": "_s + reason);
+}
+
+void ChildProcessTest::leavesNoDescriptorsOpen()
+{
+    const auto openDescriptors = [] {
+        return QDir(u"/proc/self/fd"_s)
+            .entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)
+            .size();
+    };
+    const qsizetype before = openDescriptors();
+    for (int run = 0; run < 20; ++run) {
+        shell(u"echo x"_s);
+        ChildProcess::run({u"/nonexistent"_s}, ChildProcess::ErrorStream::Discarded);
+    }
+    QCOMPARE(openDescriptors(), before);
+}
+
+QTEST_GUILESS_MAIN(ChildProcessTest)
+#include "ChildProcessTest.moc"

@@ -1,0 +1,96 @@
+#include "FakeProgram.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// Records into record/<script name>/ beside itself, then runs the script.
+const char node[] = R"sh(#!/bin/sh
+here=$(dirname "$0")
+record="$here/record/$(basename "$1")"
+mkdir -p "$record"
+cat /proc/$$/environ > "$record/environment"
+: > "$record/arguments"
+for word in "$0" "$@"; do printf '%s\0' "$word" >> "$record/arguments"; done
+if [ -n "$2" ] && [ -f "$2" ]; then
+  cp "$2" "$record/request.json"
+  stat -c %a "$(dirname "$2")" > "$record/mode"
+fi
+exec /bin/sh "$@"
+)sh";
+
+QStringList nulSeparated(const QByteArray &bytes)
+{
+    QStringList words;
+    for (const QByteArray &word : bytes.split('\0'))
+        words.append(QString::fromUtf8(word));
+    if (!words.isEmpty() && words.constLast().isEmpty())
+        words.removeLast();
+    return words;
+}
+
+} // namespace
+
+FakeProgram::FakeProgram(const QString &nameTemplate)
+    : m_directory(QDir::tempPath() + u'/' + nameTemplate)
+{
+    if (!m_directory.isValid())
+        return;
+    write(QStringLiteral("node"), node, true);
+    setManageScript("printf 'done\\n'\n");
+    setServerScript("printf '[]'\n");
+}
+
+void FakeProgram::setManageScript(const QByteArray &shell)
+{
+    write(QStringLiteral("desktop/manage.mjs"), shell);
+}
+
+void FakeProgram::setServerScript(const QByteArray &shell)
+{
+    write(QStringLiteral("server/tarnwick.mjs"), shell);
+}
+
+QStringList FakeProgram::recordedArguments(const QString &script) const
+{
+    return nulSeparated(read(script, QStringLiteral("arguments")));
+}
+
+QStringList FakeProgram::recordedEnvironment(const QString &script) const
+{
+    return nulSeparated(read(script, QStringLiteral("environment")));
+}
+
+QByteArray FakeProgram::recordedRequest(const QString &script) const
+{
+    return read(script, QStringLiteral("request.json"));
+}
+
+QString FakeProgram::recordedRequestFolderMode(const QString &script) const
+{
+    return QString::fromUtf8(read(script, QStringLiteral("mode"))).trimmed();
+}
+
+void FakeProgram::write(const QString &relativePath, const QByteArray &content, bool executable)
+{
+    const QString path = m_directory.filePath(relativePath);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(content);
+    file.close();
+    if (executable)
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                            QFileDevice::ExeOther);
+}
+
+QByteArray FakeProgram::read(const QString &script, const QString &name) const
+{
+    QFile file(m_directory.filePath(QStringLiteral("record/") + script + u'/' + name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
