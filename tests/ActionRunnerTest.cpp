@@ -198,6 +198,17 @@ void ActionRunnerTest::reportsMissingTemporaryFolder()
              qPrintable(result));
     QVERIFY2(result.endsWith(u": No such file or directory"_s), qPrintable(result));
     QVERIFY(m_program->recordedRequest(u"manage.mjs"_s).isEmpty());
+
+    // An empty temporary folder is what QDir::tempPath() gives for a TMPDIR
+    // that does not exist; it must not put the request folder at the root.
+    qputenv("TMPDIR", QFile::encodeName(missing));
+    QCOMPARE(ActionRunner::run(ActionRunner::request(u"status"_s, {}),
+                               ServerProgram(m_program->directory()), UnprivilegedElevation(),
+                               QDir::tempPath()),
+             u"Could not create the request folder: the temporary folder "_s + missing +
+                 u" does not exist"_s);
+    QVERIFY(m_program->recordedRequest(u"manage.mjs"_s).isEmpty());
+    qunsetenv("TMPDIR");
 }
 
 QTEST_GUILESS_MAIN(ActionRunnerTest)

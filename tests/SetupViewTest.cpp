@@ -1,12 +1,21 @@
 #include "form/SetupView.h"
 
+#include "FakeProgram.h"
+#include "UnprivilegedElevation.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 using Values = QMap<QString, QString>;
 Q_DECLARE_METATYPE(QList<LocalAddress>)
+Q_DECLARE_METATYPE(std::optional<QString>)
 
 class SetupViewTest : public QObject
 {
@@ -27,6 +36,25 @@ private Q_SLOTS:
     void confirmationRule();
     void confirmationMessage_data();
     void confirmationMessage();
+
+    void init();
+    void cleanup();
+    void performRunsInBackgroundAndHandsBack();
+    void performSendsSnapshotAndLeavesFormAlone();
+    void performReportsFailureAndEndsBusy();
+    void handBackIsDroppedWhenViewIsGone();
+    void runsDoNotWaitForEachOther();
+    void discoveryReplacesAddressesAndPrefills();
+    void failedDiscoveryChangesNothing_data();
+    void failedDiscoveryChangesNothing();
+    void browse_data();
+    void browse();
+
+private:
+    std::unique_ptr<SetupView> makeView(const FakeProgram &program, QList<Operation> tasks = {});
+    QStringList leftovers() const;
+
+    std::unique_ptr<QTemporaryDir> m_temporary;
 };
 
 namespace {
@@ -314,6 +342,284 @@ void SetupViewTest::confirmationMessage()
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         view.setFieldValue(it.key(), it.value());
     QCOMPARE(view.confirmationMessage(), message);
+}
+
+// Runs against a fake program without asking for rights, with request
+// folders made in a temporary folder of the test's own.
+std::unique_ptr<SetupView> SetupViewTest::makeView(const FakeProgram &program,
+                                                   QList<Operation> tasks)
+{
+    if (tasks.isEmpty())
+        tasks = {form(u"setup-lan"_s,
+                      {{u"origin"_s, u"Origin"_s, u"lan-address"_s}, {u"bind"_s, u"Bind"_s}}),
+                 form(u"invite-person"_s, {{u"name"_s, u"Name"_s, u"text"_s, u"Ada"_s}})};
+    auto view = std::make_unique<SetupView>(tasks, program.directory());
+    view->setElevation(std::make_shared<UnprivilegedElevation>());
+    return view;
+}
+
+// Request folders left in the temporary folder (fake programs live there too).
+QStringList SetupViewTest::leftovers() const
+{
+    static const QRegularExpression uuid(u"^[0-9A-F]{8}-([0-9A-F]{4}-){3}[0-9A-F]{12}$"_s);
+    return QDir(m_temporary->path())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+        .filter(uuid);
+}
+
+void SetupViewTest::init()
+{
+    m_temporary = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_temporary->isValid());
+    qputenv("TMPDIR", QFile::encodeName(m_temporary->path()));
+}
+
+void SetupViewTest::cleanup()
+{
+    qunsetenv("TMPDIR");
+    m_temporary.reset();
+}
+
+void SetupViewTest::performRunsInBackgroundAndHandsBack()
+{
+    FakeProgram program;
+    program.setManageScript("sleep 0.2; printf 'Tarnwick invite http://x/1\\nbye\\n'");
+    auto view = makeView(program);
+    view->reset();
+    QSignalSpy busy(view.get(), &SetupView::busyChanged);
+    QSignalSpy result(view.get(), &SetupView::resultChanged);
+
+    view->perform();
+    QVERIFY(view->busy());
+    QCOMPARE(view->result(), u"Working\u2026"_s);
+    QCOMPARE(view->result().toUtf8().size(), 10);
+    QCOMPARE(view->invitation(), std::nullopt);
+
+    QTRY_VERIFY(!view->busy());
+    QCOMPARE(view->result(), u"Tarnwick invite http://x/1\nbye\n"_s);
+    QCOMPARE(view->invitation(), std::optional(u"Tarnwick invite http://x/1"_s));
+    QCOMPARE(busy.size(), 2);
+    QCOMPARE(result.size(), 2);
+    QCOMPARE(leftovers(), QStringList{});
+}
+
+void SetupViewTest::performSendsSnapshotAndLeavesFormAlone()
+{
+    FakeProgram program;
+    program.setManageScript("sleep 0.3; cat \"$1\"");
+    auto view = makeView(program);
+    view->setSelected(u"invite-person"_s);
+    view->reset();
+    view->setAddresses({v4});
+    view->setFieldValue(u"extra"_s, u"kept"_s);
+    const Values before = view->values();
+
+    view->perform();
+    // Edits made while the run is under way do not reach its request.
+    view->setFieldValue(u"name"_s, u"changed"_s);
+    QTRY_VERIFY(!view->busy());
+
+    const QJsonObject request = QJsonDocument::fromJson(view->result().toUtf8()).object();
+    QCOMPARE(request.value(u"action"_s).toString(), u"invite-person"_s);
+    QCOMPARE(request.value(u"values"_s).toObject().toVariantMap().size(), before.size());
+    QCOMPARE(request.value(u"values"_s).toObject().value(u"name"_s).toString(), u"Ada"_s);
+    QCOMPARE(request.value(u"values"_s).toObject().value(u"extra"_s).toString(), u"kept"_s);
+    // The run neither reseeds nor prefills nor rediscovers.
+    QCOMPARE(view->fieldValue(u"name"_s), u"changed"_s);
+    QCOMPARE(view->fieldValue(u"extra"_s), u"kept"_s);
+    QVERIFY(!view->values().contains(u"origin"_s));
+    QCOMPARE(view->addresses(), QList{v4});
+    QVERIFY(program.recordedArguments(u"tarnwick.mjs"_s).isEmpty());
+}
+
+void SetupViewTest::performReportsFailureAndEndsBusy()
+{
+    FakeProgram program;
+    auto view = makeView(program);
+    qputenv("TMPDIR", QFile::encodeName(m_temporary->path() + u"/missing"_s));
+    view->perform();
+    QTRY_VERIFY(!view->busy());
+    QCOMPARE(view->result(), u"Could not create the request folder: the temporary folder "_s +
+                                 m_temporary->path() + u"/missing does not exist"_s);
+}
+
+void SetupViewTest::handBackIsDroppedWhenViewIsGone()
+{
+    FakeProgram program;
+    program.setManageScript("sleep 0.3; echo finished");
+    auto view = makeView(program);
+    view->perform();
+    view->discoverAddresses();
+    QTRY_VERIFY(!program.recordedRequest(u"manage.mjs"_s).isEmpty());
+    view.reset();
+
+    // The run still ends and cleans up; its hand-back finds no view and is dropped.
+    QTRY_COMPARE(leftovers(), QStringList{});
+    QTest::qWait(100);
+}
+
+void SetupViewTest::runsDoNotWaitForEachOther()
+{
+    // Runs waiting for a password must not hold up others; more runs block
+    // here than any small thread pool would have threads.
+    FakeProgram blocked;
+    blocked.setManageScript(
+        "while [ ! -e \"$(dirname \"$0\")/release\" ]; do sleep 0.05; done; echo released");
+    FakeProgram quick;
+    quick.setManageScript("echo quick");
+    quick.setServerScript(
+        R"(printf '[{"origin":"http://10.0.0.2:8080","bind":"10.0.0.2","name":"eth0"}]')");
+
+    std::vector<std::unique_ptr<SetupView>> waiting;
+    for (int run = 0; run < 2 * QThread::idealThreadCount() + 2; ++run) {
+        waiting.push_back(makeView(blocked));
+        waiting.back()->perform();
+    }
+    auto view = makeView(quick);
+    view->discoverAddresses();
+    view->perform();
+    QTRY_VERIFY(!view->busy());
+    QCOMPARE(view->result(), u"quick\n"_s);
+    QTRY_COMPARE(view->addresses().size(), 1);
+    for (const auto &other : waiting)
+        QVERIFY(other->busy());
+
+    QFile release(blocked.directory() + u"/desktop/release"_s);
+    QVERIFY(release.open(QIODevice::WriteOnly));
+    release.close();
+    for (const auto &other : waiting)
+        QTRY_COMPARE(other->result(), u"released\n"_s);
+    QTRY_COMPARE(leftovers(), QStringList{});
+}
+
+void SetupViewTest::discoveryReplacesAddressesAndPrefills()
+{
+    FakeProgram program;
+    program.setServerScript(
+        R"(printf '[{"origin":"http://[fd00::5]:8080","bind":"fd00::5","name":"eth0"},{"origin":"http://10.0.0.2:8080","bind":"10.0.0.2","name":"eth0"}]')");
+    auto view = makeView(program);
+    view->reset();
+    QCOMPARE(view->fieldValue(u"origin"_s), QString());
+    view->discoverAddresses();
+    QVERIFY(view->addresses().isEmpty());
+    QTRY_COMPARE(view->addresses().size(), 2);
+    QCOMPARE(view->addresses().at(0).bind, u"fd00::5"_s);
+    QCOMPARE(view->fieldValue(u"origin"_s), u"http://10.0.0.2:8080"_s);
+    QCOMPARE(view->fieldValue(u"bind"_s), u"10.0.0.2"_s);
+
+    // An empty listing replaces the list too.
+    program.setServerScript("printf '[]'");
+    QSignalSpy changed(view.get(), &SetupView::addressesChanged);
+    view->discoverAddresses();
+    QTRY_COMPARE(changed.size(), 1);
+    QVERIFY(view->addresses().isEmpty());
+    QCOMPARE(view->fieldValue(u"origin"_s), u"http://10.0.0.2:8080"_s);
+}
+
+void SetupViewTest::failedDiscoveryChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("withNode");
+
+    QTest::newRow("node missing") << QByteArray() << false;
+    QTest::newRow("one malformed element")
+        << QByteArray(R"(printf '[{"origin":"o","bind":"b","name":"n"},{"origin":"o"}]')") << true;
+    QTest::newRow("only noise on the error stream") << QByteArray("echo '[]' >&2") << true;
+}
+
+void SetupViewTest::failedDiscoveryChangesNothing()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(bool, withNode);
+    FakeProgram program;
+    program.setServerScript(script + "; echo done > \"$(dirname \"$0\")/finished\"");
+    if (!withNode)
+        QVERIFY(QFile::remove(program.directory() + u"/node"_s));
+    auto view = makeView(program);
+    view->reset();
+    view->setAddresses({v4b, v6});
+    QSignalSpy addresses(view.get(), &SetupView::addressesChanged);
+    QSignalSpy values(view.get(), &SetupView::valueChanged);
+
+    view->discoverAddresses();
+    if (withNode)
+        QTRY_VERIFY(QFile::exists(program.directory() + u"/server/finished"_s));
+    QTest::qWait(200);
+    QCOMPARE(addresses.size(), 0);
+    QCOMPARE(values.size(), 0);
+    QCOMPARE(view->addresses(), (QList{v4b, v6}));
+}
+
+namespace {
+
+// Answers the chooser as a user would, and remembers how it was asked.
+class ScriptedChooser final : public PathChooser
+{
+public:
+    explicit ScriptedChooser(std::optional<QString> answer) : m_answer(std::move(answer)) {}
+
+    std::optional<QString> choose(Mode mode, const QString &title) override
+    {
+        asked.append({mode, title});
+        return m_answer;
+    }
+
+    QList<std::pair<Mode, QString>> asked;
+
+private:
+    std::optional<QString> m_answer;
+};
+
+} // namespace
+
+void SetupViewTest::browse_data()
+{
+    QTest::addColumn<QStringList>("row");
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<std::optional<QString>>("answer");
+    QTest::addColumn<QString>("value");
+
+    const QString typed = u"typed by hand"_s;
+    QTest::newRow("save picks a new file")
+        << QStringList{u"file"_s, u"Backup file"_s, u"save"_s} << true
+        << int(PathChooser::Mode::Save) << std::optional(u"/home/a/new backup.json"_s)
+        << u"/home/a/new backup.json"_s;
+    QTest::newRow("open picks a file")
+        << QStringList{u"file"_s, u"Backup file"_s, u"open"_s} << false
+        << int(PathChooser::Mode::OpenFile) << std::optional(u"/tmp/b.json"_s) << u"/tmp/b.json"_s;
+    QTest::newRow("folder picks a folder")
+        << QStringList{u"file"_s, u"Data folder"_s, u"folder"_s} << false
+        << int(PathChooser::Mode::OpenFolder) << std::optional(u"/srv/data"_s) << u"/srv/data"_s;
+    QTest::newRow("cancel keeps the typed text")
+        << QStringList{u"file"_s, u"Backup file"_s, u"open"_s} << false
+        << int(PathChooser::Mode::OpenFile) << std::optional<QString>() << typed;
+    QTest::newRow("the caller decides on saving")
+        << QStringList{u"file"_s, u"Backup file"_s, u"folder"_s} << true
+        << int(PathChooser::Mode::Save) << std::optional(u"/x"_s) << u"/x"_s;
+}
+
+void SetupViewTest::browse()
+{
+    QFETCH(QStringList, row);
+    QFETCH(bool, save);
+    QFETCH(int, mode);
+    QFETCH(std::optional<QString>, answer);
+    QFETCH(QString, value);
+
+    SetupView view({form(u"backup"_s, {row})});
+    auto chooser = std::make_shared<ScriptedChooser>(answer);
+    view.setChooser(chooser);
+    view.setFieldValue(u"file"_s, u"typed by hand"_s);
+    view.browse(row, save);
+    QCOMPARE(chooser->asked.size(), 1);
+    QCOMPARE(int(chooser->asked.constFirst().first), mode);
+    QCOMPARE(chooser->asked.constFirst().second, row.at(1));
+    QCOMPARE(view.fieldValue(u"file"_s), value);
+
+    // A row without a kind is refused without asking.
+    view.browse({u"file"_s, u"Backup file"_s}, false);
+    QCOMPARE(chooser->asked.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(SetupViewTest)

@@ -23,6 +23,12 @@ QJsonObject ActionRunner::request(const QString &action, const QMap<QString, QSt
 QString ActionRunner::run(const QJsonObject &request, const ServerProgram &program,
                           const Elevation &elevation, const QString &temporaryDirectory)
 {
+    // QDir::tempPath() is empty when TMPDIR names a folder that does not
+    // exist; joining the name to it would make the folder at the root.
+    if (temporaryDirectory.isEmpty()) {
+        return tr("Could not create the request folder: the temporary folder %1 does not exist")
+            .arg(qEnvironmentVariable("TMPDIR"));
+    }
     const QString directory =
         temporaryDirectory + u'/' + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     // mkdir itself rather than QDir::mkdir: the directory must be private from
