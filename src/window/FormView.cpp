@@ -35,6 +35,7 @@ FormView::FormView(SetupView &view, QWidget *parent)
 
     auto *pickerLine = new QHBoxLayout;
     auto *pickerLabel = new QLabel(tr("Operation"), this);
+    pickerLabel->setObjectName(QStringLiteral("pickerLabel"));
     pickerLabel->setBuddy(m_picker);
     m_picker->setObjectName(QStringLiteral("picker"));
     m_picker->setAccessibleName(tr("Operation"));
@@ -57,6 +58,8 @@ FormView::FormView(SetupView &view, QWidget *parent)
     m_formArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_formArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_formArea->setFrameShape(QFrame::NoFrame);
+    // Tab goes straight to the fields; the area scrolls to follow focus.
+    m_formArea->setFocusPolicy(Qt::NoFocus);
     m_formArea->setWidget(m_rows);
     column->addWidget(m_formArea, 1);
 
@@ -152,6 +155,10 @@ void FormView::showConfirmation()
     alert->setWindowTitle(button + u'?');
     alert->setText(button + u'?');
     alert->setInformativeText(m_view.confirmationMessage());
+    // QMessageBox gives its text format to the main text only; the message
+    // holds form values, which must never be read as markup.
+    if (auto *message = alert->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+        message->setTextFormat(Qt::PlainText);
     QPushButton *cancel = alert->addButton(tr("Cancel"), QMessageBox::RejectRole);
     QPushButton *confirm =
         alert->addButton(MnemonicText::literal(button), QMessageBox::DestructiveRole);

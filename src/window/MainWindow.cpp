@@ -27,12 +27,13 @@ void MainWindow::buildMenu()
 {
     QMenu *file = menuBar()->addMenu(tr("&File"));
     QAction *newWindow = file->addAction(tr("&New Window"), this, &MainWindow::newWindowRequested);
-    newWindow->setShortcut(QKeySequence::New);
+    newWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     QAction *closeWindow = file->addAction(tr("&Close Window"), this, &QWidget::close);
-    closeWindow->setShortcut(QKeySequence::Close);
+    // Ctrl+W everywhere, where some desktops would make Close Ctrl+F4.
+    closeWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     file->addSeparator();
     QAction *quit = file->addAction(tr("&Quit"), qApp, &QApplication::closeAllWindows);
-    quit->setShortcut(QKeySequence::Quit);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setMenuRole(QAction::QuitRole);
 }
 

@@ -1,0 +1,500 @@
+#include "window/FormView.h"
+
+#include "FakeProgram.h"
+#include "UnprivilegedElevation.h"
+#include "form/SetupView.h"
+#include "window/ResultBox.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+
+using namespace Qt::StringLiterals;
+
+using Values = QMap<QString, QString>;
+
+class FormViewTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void laysOutColumnInOrder();
+    void keepsSizes();
+    void firstShowingResetsThenDiscovers();
+    void pickingAnotherFormResets();
+    void runButtonFollowsConfirmationRule_data();
+    void runButtonFollowsConfirmationRule();
+    void alertShowsFormTextsAndValues();
+    void cancelRunsNothingConfirmRunsOnce();
+    void busyDisablesInputButNotResult();
+    void copyButtonFollowsInvitation();
+    void showsTextsAsWritten();
+    void resultBoxSplitsLines();
+    void tabOrderRunsTopToBottom();
+
+private:
+    void makeForm(QList<Operation> tasks);
+    QPushButton *runButton() const { return m_form->findChild<QPushButton *>(u"runButton"_s); }
+    QMessageBox *waitForAlert();
+    int runCount() const;
+
+    std::unique_ptr<FakeProgram> m_program;
+    std::unique_ptr<QTemporaryDir> m_temporary;
+    std::unique_ptr<SetupView> m_view;
+    std::unique_ptr<FormView> m_form;
+};
+
+namespace {
+
+Operation form(const QString &id, QList<QStringList> fields = {}, const QString &button = {})
+{
+    return {id, u"Title of "_s + id, u"About "_s + id, button.isEmpty() ? u"Run "_s + id : button,
+            std::move(fields)};
+}
+
+const QList<Operation> catalogue{
+    form(u"setup-lan"_s,
+         {{u"origin"_s, u"Server address"_s, u"lan-address"_s}, {u"bind"_s, u"Listen on"_s}}),
+    form(u"invite-person"_s, {{u"name"_s, u"Name"_s, u"text"_s, u"Ada"_s},
+                              {u"role"_s, u"Role"_s, u"choice"_s, u"member|guest"_s},
+                              {u"buildings"_s, u"Buildings"_s, u"lines"_s}}),
+    form(u"reinstate-person"_s,
+         {{u"id"_s, u"Person"_s},
+          {u"role"_s, u"Role"_s, u"choice"_s, u"member|guest"_s},
+          {u"buildings"_s, u"Buildings"_s, u"lines"_s}},
+         u"Reinstate"_s),
+    form(u"revoke-person"_s, {{u"id"_s, u"Person"_s}}, u"Revoke"_s),
+    form(u"revoke-"_s),
+    form(u"Revoke-person"_s),
+    form(u"x-revoke-person"_s),
+    form(u"reinstate-person "_s),
+    form(u"reinstate-persons"_s),
+    form(u"status"_s),
+};
+
+} // namespace
+
+void FormViewTest::init()
+{
+    m_temporary = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_temporary->isValid());
+    m_program = std::make_unique<FakeProgram>();
+    QVERIFY(m_program->isValid());
+    // Each run appends a line, so tests can count runs.
+    m_program->setManageScript("echo run >> \"$(dirname \"$0\")/runs\"; echo done");
+    m_program->setServerScript(
+        R"(printf '[{"origin":"http://10.0.0.2:8080","bind":"10.0.0.2","name":"eth0"}]')");
+    qputenv("TMPDIR", QFile::encodeName(m_temporary->path()));
+}
+
+void FormViewTest::cleanup()
+{
+    m_form.reset();
+    m_view.reset();
+    qunsetenv("TMPDIR");
+}
+
+void FormViewTest::makeForm(QList<Operation> tasks)
+{
+    m_view = std::make_unique<SetupView>(std::move(tasks), m_program->directory());
+    m_view->setElevation(std::make_shared<UnprivilegedElevation>());
+    m_form = std::make_unique<FormView>(*m_view);
+}
+
+QMessageBox *FormViewTest::waitForAlert()
+{
+    QMessageBox *alert = nullptr;
+    const bool shown = QTest::qWaitFor([&] {
+        alert = m_form->findChild<QMessageBox *>(u"confirmation"_s);
+        return alert && alert->isVisible();
+    });
+    return shown ? alert : nullptr;
+}
+
+int FormViewTest::runCount() const
+{
+    QFile runs(m_program->directory() + u"/desktop/runs"_s);
+    if (!runs.open(QIODevice::ReadOnly))
+        return 0;
+    return int(runs.readAll().count('\n'));
+}
+
+void FormViewTest::laysOutColumnInOrder()
+{
+    makeForm(catalogue);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+
+    auto *picker = m_form->findChild<QComboBox *>(u"picker"_s);
+    auto *info = m_form->findChild<QLabel *>(u"info"_s);
+    auto *area = m_form->findChild<QScrollArea *>(u"formArea"_s);
+    auto *copy = m_form->findChild<QPushButton *>(u"copyButton"_s);
+    auto *result = m_form->findChild<ResultBox *>(u"resultBox"_s);
+    auto *label = m_form->findChild<QLabel *>(u"pickerLabel"_s);
+
+    // Left-aligned at the 18-point margin, 12 points between children.
+    QCOMPARE(label->text(), u"Operation"_s);
+    QCOMPARE(label->buddy(), picker);
+    QCOMPARE(label->x(), 18);
+    QCOMPARE(info->y() - (picker->y() + picker->height()), 12);
+    QCOMPARE(info->x(), 18);
+    QCOMPARE(area->x(), 18);
+    QCOMPARE(runButton()->x(), 18);
+    QCOMPARE(result->x(), 18);
+    QCOMPARE(area->y() - (info->y() + info->height()), 12);
+    QCOMPARE(runButton()->y() - (area->y() + area->height()), 12);
+    QVERIFY(!copy->isVisible());
+    QCOMPARE(result->y() - (runButton()->y() + runButton()->height()), 12);
+    QCOMPARE(m_form->height() - (result->y() + result->height()), 18);
+    QCOMPARE(m_form->width() - (result->x() + result->width()), 18);
+    QCOMPARE(runButton()->width(), runButton()->sizeHint().width());
+
+    // The copy button takes its place, with its gap, only when present.
+    m_program->setManageScript("echo 'Tarnwick invite http://x/1'");
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+    QTRY_VERIFY(copy->isVisible());
+    QTRY_COMPARE(copy->y() - (runButton()->y() + runButton()->height()), 12);
+    QCOMPARE(copy->x(), 18);
+    QCOMPARE(result->y() - (copy->y() + copy->height()), 12);
+}
+
+void FormViewTest::keepsSizes()
+{
+    makeForm(catalogue);
+    m_form->resize(100, 100);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QVERIFY(m_form->width() >= 520);
+    QVERIFY(m_form->height() >= 530);
+    auto *result = m_form->findChild<ResultBox *>(u"resultBox"_s);
+    QCOMPARE(result->sizeHint().height(), 140);
+    QVERIFY(result->height() >= 85 && result->height() <= 210);
+    QCOMPARE(result->backgroundRole(), QPalette::Base);
+    QCOMPARE(result->document()->documentMargin(), 8.0);
+
+    QCOMPARE(result->height(), 140);
+    // The form area takes what is left over; the box stays in its bounds.
+    auto *area = m_form->findChild<QScrollArea *>(u"formArea"_s);
+    const int areaHeight = area->height();
+    m_form->resize(520, 2000);
+    QTRY_VERIFY(area->height() > areaHeight + 1000);
+    const int tallHeight = result->height();
+    QVERIFY(tallHeight >= 85 && tallHeight <= 210);
+    // A long result scrolls inside the box, which does not grow.
+    m_view->setSelected(u"status"_s);
+    m_program->setManageScript("seq 1 500");
+    m_view->perform();
+    QTRY_VERIFY(!m_view->busy());
+    QCOMPARE(result->height(), tallHeight);
+    QVERIFY(result->verticalScrollBar()->maximum() > 0);
+}
+
+void FormViewTest::firstShowingResetsThenDiscovers()
+{
+    makeForm(catalogue);
+    QVERIFY(m_view->values().isEmpty());
+    QVERIFY(m_program->recordedArguments(u"tarnwick.mjs"_s).isEmpty());
+
+    m_form->show();
+    QCOMPARE(m_view->values(), (Values{{u"origin"_s, QString()}, {u"bind"_s, QString()}}));
+    QTRY_COMPARE(m_view->fieldValue(u"origin"_s), u"http://10.0.0.2:8080"_s);
+    QCOMPARE(m_view->fieldValue(u"bind"_s), u"10.0.0.2"_s);
+    const auto edits = m_form->findChildren<QLineEdit *>();
+    QCOMPARE(edits.at(0)->text(), u"http://10.0.0.2:8080"_s);
+
+    // Showing again neither reseeds nor rediscovers.
+    QFile::remove(m_program->directory() + u"/record/tarnwick.mjs/arguments"_s);
+    m_view->setFieldValue(u"bind"_s, u"typed"_s);
+    m_form->hide();
+    m_form->show();
+    QTest::qWait(200);
+    QCOMPARE(m_view->fieldValue(u"bind"_s), u"typed"_s);
+    QVERIFY(m_program->recordedArguments(u"tarnwick.mjs"_s).isEmpty());
+}
+
+void FormViewTest::pickingAnotherFormResets()
+{
+    makeForm(catalogue);
+    m_form->show();
+    QTRY_VERIFY(!m_view->addresses().isEmpty());
+    auto *picker = m_form->findChild<QComboBox *>(u"picker"_s);
+    auto *info = m_form->findChild<QLabel *>(u"info"_s);
+
+    picker->setFocus();
+    QTest::keyClick(picker, Qt::Key_Down);
+    QCOMPARE(m_view->selected(), u"invite-person"_s);
+    QCOMPARE(info->text(), u"About invite-person"_s);
+    QCOMPARE(runButton()->text(), u"Run invite-person"_s);
+    QCOMPARE(
+        m_view->values(),
+        (Values{{u"name"_s, u"Ada"_s}, {u"role"_s, u"member"_s}, {u"buildings"_s, QString()}}));
+    QCOMPARE(m_form->findChild<QLineEdit *>()->text(), u"Ada"_s);
+
+    m_form->findChild<QLineEdit *>()->setText(QString());
+    QTest::keyClicks(m_form->findChild<QLineEdit *>(), u"Grace"_s);
+    m_view->perform();
+    QTRY_COMPARE(m_view->result(), u"done\n"_s);
+    // The run leaves the values; picking the form already on screen changes nothing.
+    QCOMPARE(m_view->fieldValue(u"name"_s), u"Grace"_s);
+    picker->activated(picker->currentIndex());
+    QCOMPARE(m_view->fieldValue(u"name"_s), u"Grace"_s);
+    QCOMPARE(m_view->result(), u"done\n"_s);
+
+    // Another form, then back: defaults again, and the result is gone.
+    QTest::keyClick(picker, Qt::Key_Up);
+    QCOMPARE(m_view->result(), QString());
+    QCOMPARE(m_view->fieldValue(u"origin"_s), u"http://10.0.0.2:8080"_s);
+    QTest::keyClick(picker, Qt::Key_Down);
+    QCOMPARE(m_view->fieldValue(u"name"_s), u"Ada"_s);
+}
+
+void FormViewTest::runButtonFollowsConfirmationRule_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<bool>("asks");
+
+    QTest::newRow("revoke-person") << u"revoke-person"_s << true;
+    QTest::newRow("revoke-") << u"revoke-"_s << true;
+    QTest::newRow("reinstate-person") << u"reinstate-person"_s << true;
+    QTest::newRow("Revoke-person") << u"Revoke-person"_s << false;
+    QTest::newRow("x-revoke-person") << u"x-revoke-person"_s << false;
+    QTest::newRow("reinstate-person and blank") << u"reinstate-person "_s << false;
+    QTest::newRow("reinstate-persons") << u"reinstate-persons"_s << false;
+    QTest::newRow("status") << u"status"_s << false;
+}
+
+void FormViewTest::runButtonFollowsConfirmationRule()
+{
+    QFETCH(QString, id);
+    QFETCH(bool, asks);
+    makeForm(catalogue);
+    m_form->show();
+    m_view->setSelected(id);
+
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+    QCOMPARE(m_view->confirm(), asks);
+    QCOMPARE(m_view->busy(), !asks);
+    if (asks) {
+        QMessageBox *alert = waitForAlert();
+        QVERIFY(alert);
+        alert->reject();
+    }
+    QTRY_VERIFY(!m_view->busy());
+    QCOMPARE(runCount(), asks ? 0 : 1);
+}
+
+void FormViewTest::alertShowsFormTextsAndValues()
+{
+    makeForm(catalogue);
+    m_form->show();
+    m_view->setSelected(u"reinstate-person"_s);
+    m_view->setFieldValue(u"id"_s, u"p-<b>1</b>"_s);
+    m_view->setFieldValue(u"buildings"_s, u"North\nSouth"_s);
+
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+    QMessageBox *alert = waitForAlert();
+    QVERIFY(alert);
+    QCOMPARE(alert->windowTitle(), u"Reinstate?"_s);
+    QCOMPARE(alert->text(), u"Reinstate?"_s);
+    QCOMPARE(alert->textFormat(), Qt::PlainText);
+    QCOMPARE(alert->informativeText(), u"p-<b>1</b>\nmember\nNorth\nSouth"_s);
+    const auto *informative = alert->findChild<QLabel *>(u"qt_msgbox_informativelabel"_s);
+    QVERIFY(informative);
+    QCOMPARE(informative->textFormat(), Qt::PlainText);
+
+    const QList<QAbstractButton *> buttons = alert->buttons();
+    QCOMPARE(buttons.size(), 2);
+    auto *cancel = alert->findChild<QPushButton *>(u"cancelButton"_s);
+    auto *confirm = alert->findChild<QPushButton *>(u"confirmButton"_s);
+    QCOMPARE(cancel->text(), u"Cancel"_s);
+    QCOMPARE(alert->buttonRole(cancel), QMessageBox::RejectRole);
+    QCOMPARE(alert->escapeButton(), cancel);
+    QCOMPARE(confirm->text(), u"Reinstate"_s);
+    QCOMPARE(alert->buttonRole(confirm), QMessageBox::DestructiveRole);
+    alert->reject();
+    QTRY_VERIFY(!m_view->confirm());
+
+    // Other guarded forms show the id alone, or nothing when there is none.
+    m_view->setSelected(u"revoke-"_s);
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+    alert = waitForAlert();
+    QVERIFY(alert);
+    QCOMPARE(alert->windowTitle(), u"Run revoke-?"_s);
+    QCOMPARE(alert->informativeText(), QString());
+    alert->reject();
+}
+
+void FormViewTest::cancelRunsNothingConfirmRunsOnce()
+{
+    makeForm(catalogue);
+    m_form->show();
+    m_view->setSelected(u"revoke-person"_s);
+    m_view->setFieldValue(u"id"_s, u"p-3"_s);
+    const Values values = m_view->values();
+
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+    QMessageBox *alert = waitForAlert();
+    QVERIFY(alert);
+    QTest::keyClick(alert, Qt::Key_Escape);
+    QTRY_VERIFY(!m_view->confirm());
+    QTest::qWait(200);
+    QCOMPARE(runCount(), 0);
+    QCOMPARE(m_view->values(), values);
+    QCOMPARE(m_view->result(), QString());
+    QVERIFY(!m_view->busy());
+
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+    alert = waitForAlert();
+    QVERIFY(alert);
+    QTest::mouseClick(alert->findChild<QPushButton *>(u"confirmButton"_s), Qt::LeftButton);
+    QVERIFY(!m_view->confirm());
+    QTRY_COMPARE(m_view->result(), u"done\n"_s);
+    QTest::qWait(200);
+    QCOMPARE(runCount(), 1);
+    QCOMPARE(QJsonDocument::fromJson(m_program->recordedRequest(u"manage.mjs"_s))
+                 .object()
+                 .value(u"values"_s)
+                 .toObject()
+                 .value(u"id"_s)
+                 .toString(),
+             u"p-3"_s);
+}
+
+void FormViewTest::busyDisablesInputButNotResult()
+{
+    m_program->setManageScript(
+        "while [ ! -e \"$(dirname \"$0\")/release\" ]; do sleep 0.05; done; echo finished");
+    makeForm(catalogue);
+    m_form->show();
+    m_view->setSelected(u"invite-person"_s);
+    m_view->setFieldValue(u"name"_s, u"Typed"_s);
+    auto *picker = m_form->findChild<QComboBox *>(u"picker"_s);
+    auto *area = m_form->findChild<QScrollArea *>(u"formArea"_s);
+    auto *indicator = m_form->findChild<QProgressBar *>(u"busyIndicator"_s);
+    auto *result = m_form->findChild<ResultBox *>(u"resultBox"_s);
+    QVERIFY(!indicator->isVisible());
+
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+    QVERIFY(m_view->busy());
+    QVERIFY(!picker->isEnabled());
+    QVERIFY(!area->isEnabled());
+    QVERIFY(!m_form->findChild<QLineEdit *>()->isEnabled());
+    QVERIFY(!runButton()->isEnabled());
+    QVERIFY(indicator->isVisible());
+    QCOMPARE(indicator->maximum(), 0);
+    QVERIFY(result->isEnabled());
+    QCOMPARE(result->toPlainText(), u"Working\u2026"_s);
+    QVERIFY(!m_form->findChild<QPushButton *>(u"copyButton"_s)->isVisible());
+    result->selectAll();
+    QCOMPARE(result->textCursor().selectedText(), u"Working\u2026"_s);
+
+    QFile release(m_program->directory() + u"/desktop/release"_s);
+    QVERIFY(release.open(QIODevice::WriteOnly));
+    release.close();
+    QTRY_VERIFY(!m_view->busy());
+    QVERIFY(picker->isEnabled());
+    QVERIFY(area->isEnabled());
+    QVERIFY(runButton()->isEnabled());
+    QVERIFY(!indicator->isVisible());
+    QCOMPARE(result->toPlainText(), u"finished\n"_s);
+    QCOMPARE(m_view->fieldValue(u"name"_s), u"Typed"_s);
+}
+
+void FormViewTest::copyButtonFollowsInvitation()
+{
+    m_program->setManageScript("printf 'Created.\\r\\nTarnwick invite http://10.0.0.2:8080/i/abc "
+                               "\\nTarnwick invite second\\n'");
+    makeForm(catalogue);
+    m_form->show();
+    m_view->setSelected(u"invite-person"_s);
+    auto *copy = m_form->findChild<QPushButton *>(u"copyButton"_s);
+    QVERIFY(!copy->isVisible());
+    QCOMPARE(copy->text(), u"Copy personal invitation"_s);
+
+    QApplication::clipboard()->setText(u"old"_s);
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+    QTRY_VERIFY(copy->isVisible());
+    QTest::mouseClick(copy, Qt::LeftButton);
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    QCOMPARE(data->formats(), QStringList{u"text/plain"_s});
+    QCOMPARE(data->text(), u"Tarnwick invite http://10.0.0.2:8080/i/abc "_s);
+
+    // Picking another form empties the result, and the button goes.
+    auto *picker = m_form->findChild<QComboBox *>(u"picker"_s);
+    picker->setFocus();
+    QTest::keyClick(picker, Qt::Key_Down);
+    QVERIFY(!copy->isVisible());
+}
+
+void FormViewTest::showsTextsAsWritten()
+{
+    makeForm({{u"a"_s, u"<b>Title</b>"_s, u"<i>info</i> & more"_s, u"&Run <b>it</b>"_s, {}}});
+    m_form->show();
+    auto *info = m_form->findChild<QLabel *>(u"info"_s);
+    QCOMPARE(info->textFormat(), Qt::PlainText);
+    QCOMPARE(info->text(), u"<i>info</i> & more"_s);
+    QCOMPARE(m_form->findChild<QComboBox *>(u"picker"_s)->currentText(), u"<b>Title</b>"_s);
+    // The ampersand is shown rather than taken for a shortcut mark.
+    QCOMPARE(QAccessible::queryAccessibleInterface(runButton())->text(QAccessible::Name),
+             u"&Run <b>it</b>"_s);
+}
+
+void FormViewTest::resultBoxSplitsLines()
+{
+    ResultBox box;
+    box.setResult(u"one\rtwo\r\nthree\nfour\u2028five"_s);
+    QCOMPARE(box.document()->blockCount(), 4);
+    QCOMPARE(box.document()->findBlockByNumber(0).text(), u"one"_s);
+    QCOMPARE(box.document()->findBlockByNumber(1).text(), u"two"_s);
+    QCOMPARE(box.document()->findBlockByNumber(2).text(), u"three"_s);
+    box.resize(400, 140);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QCOMPARE(box.document()->findBlockByNumber(3).layout()->lineCount(), 2);
+    QVERIFY(box.isReadOnly());
+    QVERIFY(box.textInteractionFlags() & Qt::TextSelectableByMouse);
+}
+
+void FormViewTest::tabOrderRunsTopToBottom()
+{
+    makeForm(catalogue);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    m_view->setSelected(u"invite-person"_s);
+    auto *picker = m_form->findChild<QComboBox *>(u"picker"_s);
+    picker->setFocus();
+    QTRY_VERIFY(m_form->findChild<QLineEdit *>()->isVisible());
+
+    QStringList order;
+    for (int step = 0; step < 6; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *focused = QApplication::focusWidget();
+        order.append(focused->accessibleName().isEmpty() ? focused->objectName()
+                                                         : focused->accessibleName());
+    }
+    QCOMPARE(order,
+             (QStringList{u"Name"_s, u"Role"_s, u"Buildings"_s, u"runButton"_s, u"Result"_s,
+                            u"Operation"_s}));
+}
+
+QTEST_MAIN(FormViewTest)
+#include "FormViewTest.moc"

@@ -1,0 +1,170 @@
+#include "window/MainWindow.h"
+
+#include "FakeProgram.h"
+#include "UnprivilegedElevation.h"
+#include "app/TarnwickSetup.h"
+#include "form/SetupView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void closesWithoutAskingWhenIdle();
+    void asksBeforeClosingDuringRun_data();
+    void asksBeforeClosingDuringRun();
+    void fileMenuOffersWindowCommands();
+    void newWindowHasStateOfItsOwn();
+
+private:
+    void release();
+
+    std::unique_ptr<FakeProgram> m_program;
+    std::unique_ptr<QTemporaryDir> m_temporary;
+};
+
+namespace {
+
+const QList<Operation> catalogue{
+    {u"status"_s, u"Status"_s, u"Shows the status."_s, u"Show"_s, {{u"note"_s, u"Note"_s}}}};
+
+} // namespace
+
+void MainWindowTest::init()
+{
+    m_temporary = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_temporary->isValid());
+    qputenv("TMPDIR", QFile::encodeName(m_temporary->path()));
+    m_program = std::make_unique<FakeProgram>();
+    m_program->setManageScript(
+        "while [ ! -e \"$(dirname \"$0\")/release\" ]; do sleep 0.05; done; echo finished");
+}
+
+void MainWindowTest::cleanup()
+{
+    release();
+    qunsetenv("TMPDIR");
+}
+
+void MainWindowTest::release()
+{
+    QFile file(m_program->directory() + u"/desktop/release"_s);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+void MainWindowTest::closesWithoutAskingWhenIdle()
+{
+    MainWindow window(catalogue, m_program->directory());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.close());
+    QVERIFY(!window.isVisible());
+}
+
+void MainWindowTest::asksBeforeClosingDuringRun_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+
+    QTest::newRow("cancel keeps the window") << int(QMessageBox::Cancel) << false;
+    QTest::newRow("close anyway") << int(QMessageBox::Close) << true;
+}
+
+void MainWindowTest::asksBeforeClosingDuringRun()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+    MainWindow window(catalogue, m_program->directory());
+    window.setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.setupView()->perform();
+    QVERIFY(window.setupView()->busy());
+
+    QString asked;
+    QTimer::singleShot(0, this, [&asked, answer] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        asked = box->text();
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::Cancel));
+        box->button(QMessageBox::StandardButton(answer))->click();
+    });
+    QCOMPARE(window.close(), closes);
+    QCOMPARE(asked, u"An action is still running. Close anyway?"_s);
+    QCOMPARE(window.isVisible(), !closes);
+
+    if (!closes) {
+        release();
+        QTRY_VERIFY(!window.setupView()->busy());
+        QVERIFY(window.close());
+    }
+}
+
+void MainWindowTest::fileMenuOffersWindowCommands()
+{
+    MainWindow window(catalogue, m_program->directory());
+    const QList<QAction *> menus = window.menuBar()->actions();
+    QCOMPARE(menus.size(), 1);
+    QStringList commands;
+    QList<QKeySequence> keys;
+    for (QAction *action : menus.constFirst()->menu()->actions()) {
+        if (action->isSeparator())
+            continue;
+        commands.append(action->text());
+        keys.append(action->shortcut());
+    }
+    QCOMPARE(commands, (QStringList{u"&New Window"_s, u"&Close Window"_s, u"&Quit"_s}));
+    QCOMPARE(keys, (QList<QKeySequence>{QKeySequence(u"Ctrl+N"_s), QKeySequence(u"Ctrl+W"_s),
+                                        QKeySequence(u"Ctrl+Q"_s)}));
+}
+
+void MainWindowTest::newWindowHasStateOfItsOwn()
+{
+    const QString path = m_temporary->path() + u"/actions.json"_s;
+    QVERIFY(QFile::copy(qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE"), path));
+    TarnwickSetup setup(path);
+    MainWindow *first = setup.openWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(first));
+    QTest::keyClick(first, Qt::Key_N, Qt::ControlModifier);
+    const auto windows = [] {
+        QList<MainWindow *> found;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *window = qobject_cast<MainWindow *>(widget))
+                found.append(window);
+        }
+        return found;
+    };
+    QTRY_COMPARE(windows().size(), 2);
+    MainWindow *second =
+        windows().constFirst() == first ? windows().constLast() : windows().constFirst();
+    QVERIFY(second);
+    QVERIFY(second->setupView() != first->setupView());
+    QCOMPARE(second->setupView()->tasks(), first->setupView()->tasks());
+    second->setupView()->setSelected(u"status"_s);
+    QCOMPARE(first->setupView()->selected(), u"setup-lan"_s);
+
+    // A window closed with Ctrl+W is gone, and its state with it.
+    QPointer<MainWindow> closing(second);
+    second->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(second));
+    QTest::keyClick(second, Qt::Key_W, Qt::ControlModifier);
+    QTRY_VERIFY(!closing);
+    first->close();
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
