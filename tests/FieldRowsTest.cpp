@@ -48,17 +48,15 @@ QStringList shapeOf(const FieldRows &rows)
     QStringList shape;
     auto *layout = qobject_cast<QVBoxLayout *>(rows.layout());
     for (int index = 0; index < layout->count(); ++index) {
-        QWidget *widget = layout->itemAt(index)->widget();
-        if (widget->objectName() == u"heading")
-            continue;
-        if (widget->objectName() == u"pathLine") {
-            // The line's own layout order: the box, then the button to its right.
-            QLayout *line = widget->layout();
+        QLayoutItem *item = layout->itemAt(index);
+        if (QLayout *line = item->layout()) {
+            // The path line: the box, then the button to its right.
             shape.append(QString::fromLatin1(line->itemAt(0)->widget()->metaObject()->className()) +
                          u'+' + qobject_cast<QPushButton *>(line->itemAt(1)->widget())->text());
             continue;
         }
-        shape.append(QString::fromLatin1(widget->metaObject()->className()));
+        if (item->widget()->objectName() != u"heading")
+            shape.append(QString::fromLatin1(item->widget()->metaObject()->className()));
     }
     return shape;
 }
@@ -140,6 +138,11 @@ void FieldRowsTest::controlsByKind()
     QWidget *buddy = heading->buddy();
     QVERIFY(buddy);
     QCOMPARE(buddy->accessibleName(), row.at(1));
+    // Screen readers find the heading as the control's label.
+    const auto labels =
+        QAccessible::queryAccessibleInterface(buddy)->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.constFirst().first->object(), heading);
     for (const QLineEdit *edit : rows.findChildren<QLineEdit *>())
         QCOMPARE(edit->placeholderText(), row.at(1));
     for (const QPlainTextEdit *box : rows.findChildren<QPlainTextEdit *>())

@@ -34,11 +34,9 @@ void FieldRows::rebuild()
     m_bindings.clear();
     m_focusChain.clear();
     m_addressButtons.clear();
-    while (QLayoutItem *item = m_layout->takeAt(0)) {
-        if (QWidget *widget = item->widget())
-            delete widget;
+    qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
+    while (QLayoutItem *item = m_layout->takeAt(0))
         delete item;
-    }
     for (const QStringList &texts : m_view.task().fields)
         addRow(texts);
     refreshAll();
@@ -121,19 +119,18 @@ void FieldRows::addRow(const QStringList &texts)
             control = edit;
             break;
         }
-        auto *line = new QWidget(this);
+        // A layout rather than a container widget: the box stays a sibling
+        // of its heading, which is how assistive technology finds its label.
+        auto *line = new QHBoxLayout;
         line->setObjectName(QStringLiteral("pathLine"));
-        auto *lineLayout = new QHBoxLayout(line);
-        lineLayout->setContentsMargins(0, 0, 0, 0);
-        edit->setParent(line);
-        lineLayout->addWidget(edit, 1, Qt::AlignVCenter);
-        auto *browse = new QPushButton(tr("Browse\u2026"), line);
+        line->addWidget(edit, 1, Qt::AlignVCenter);
+        auto *browse = new QPushButton(tr("Browse\u2026"), this);
         browse->setObjectName(QStringLiteral("browse"));
         browse->setAccessibleName(tr("Browse\u2026") + u' ' + label);
-        lineLayout->addWidget(browse, 0, Qt::AlignVCenter);
+        line->addWidget(browse, 0, Qt::AlignVCenter);
         connect(browse, &QPushButton::clicked, this,
                 [this, texts, save = row.picksSaveTarget()] { m_view.browse(texts, save); });
-        m_layout->addWidget(line);
+        m_layout->addLayout(line);
         m_focusChain.append(edit);
         m_focusChain.append(browse);
         heading->setBuddy(edit);
