@@ -1,5 +1,6 @@
 #include "window/FieldRows.h"
 
+#include "ScriptedChooser.h"
 #include "form/SetupView.h"
 
 #include <QAccessible>
@@ -60,21 +61,6 @@ QStringList shapeOf(const FieldRows &rows)
     }
     return shape;
 }
-
-class ScriptedChooser final : public PathChooser
-{
-public:
-    explicit ScriptedChooser(std::optional<QString> answer) : m_answer(std::move(answer)) {}
-    std::optional<QString> choose(Mode mode, const QString &title) override
-    {
-        asked.append({mode, title});
-        return m_answer;
-    }
-    QList<std::pair<Mode, QString>> asked;
-
-private:
-    std::optional<QString> m_answer;
-};
 
 } // namespace
 
@@ -139,8 +125,7 @@ void FieldRowsTest::controlsByKind()
     QVERIFY(buddy);
     QCOMPARE(buddy->accessibleName(), row.at(1));
     // Screen readers find the heading as the control's label.
-    const auto labels =
-        QAccessible::queryAccessibleInterface(buddy)->relations(QAccessible::Label);
+    const auto labels = QAccessible::queryAccessibleInterface(buddy)->relations(QAccessible::Label);
     QCOMPARE(labels.size(), 1);
     QCOMPARE(labels.constFirst().first->object(), heading);
     for (const QLineEdit *edit : rows.findChildren<QLineEdit *>())

@@ -1,6 +1,7 @@
 #include "form/SetupView.h"
 
 #include "FakeProgram.h"
+#include "ScriptedChooser.h"
 #include "UnprivilegedElevation.h"
 
 #include <QDir>
@@ -549,28 +550,6 @@ void SetupViewTest::failedDiscoveryChangesNothing()
     QCOMPARE(values.size(), 0);
     QCOMPARE(view->addresses(), (QList{v4b, v6}));
 }
-
-namespace {
-
-// Answers the chooser as a user would, and remembers how it was asked.
-class ScriptedChooser final : public PathChooser
-{
-public:
-    explicit ScriptedChooser(std::optional<QString> answer) : m_answer(std::move(answer)) {}
-
-    std::optional<QString> choose(Mode mode, const QString &title) override
-    {
-        asked.append({mode, title});
-        return m_answer;
-    }
-
-    QList<std::pair<Mode, QString>> asked;
-
-private:
-    std::optional<QString> m_answer;
-};
-
-} // namespace
 
 void SetupViewTest::browse_data()
 {
