@@ -491,9 +491,8 @@ void FormViewTest::tabOrderRunsTopToBottom()
         order.append(focused->accessibleName().isEmpty() ? focused->objectName()
                                                          : focused->accessibleName());
     }
-    QCOMPARE(order,
-             (QStringList{u"Name"_s, u"Role"_s, u"Buildings"_s, u"runButton"_s, u"Result"_s,
-                            u"Operation"_s}));
+    QCOMPARE(order, (QStringList{u"Name"_s, u"Role"_s, u"Buildings"_s, u"runButton"_s, u"Result"_s,
+                                 u"Operation"_s}));
 }
 
 QTEST_MAIN(FormViewTest)

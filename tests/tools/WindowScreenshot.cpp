@@ -2,10 +2,9 @@
 // PNG for the README. Addresses are fixed examples so the picture does not
 // depend on the machine that made it.
 
+#include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
 #include "window/MainWindow.h"
-
-#include "catalogue/Catalogue.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -26,11 +25,10 @@ int main(int argc, char *argv[])
 
     MainWindow window(tasks, QStringLiteral("/nonexistent"));
     window.show();
-    window.setupView()->setAddresses(
-        {{QStringLiteral("http://192.168.1.20:8080"), QStringLiteral("192.168.1.20"),
-          QStringLiteral("eth0")},
-         {QStringLiteral("http://[fd00::20]:8080"), QStringLiteral("fd00::20"),
-          QStringLiteral("eth0")}});
+    window.setupView()->setAddresses({{QStringLiteral("http://192.168.1.20:8080"),
+                                       QStringLiteral("192.168.1.20"), QStringLiteral("eth0")},
+                                      {QStringLiteral("http://[fd00::20]:8080"),
+                                       QStringLiteral("fd00::20"), QStringLiteral("eth0")}});
     window.setupView()->prefill();
 
     QTimer::singleShot(300, &application, [&] {
