@@ -1,0 +1,206 @@
+// Runs actions through the real /usr/bin/pkexec, so what polkit and pkexec do
+// to the command line, the environment and the output is seen, not assumed.
+// Needs root (polkit then lets the run through without asking) and a system
+// bus with polkitd; the polkit fixture in CMakeLists.txt provides both.
+
+#include "FakeProgram.h"
+#include "form/SetupView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Values = QMap<QString, QString>;
+
+// A run may wait for polkitd to answer; it never waits for a person here.
+constexpr int runTimeout = 30000;
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedVariable
+{
+public:
+    ScopedVariable(const char *name, const QByteArray &value)
+        : m_name(name),
+          m_old(qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name))
+                                                : std::nullopt)
+    {
+        qputenv(name, value);
+    }
+    ~ScopedVariable()
+    {
+        if (m_old)
+            qputenv(m_name, *m_old);
+        else
+            qunsetenv(m_name);
+    }
+    ScopedVariable(const ScopedVariable &) = delete;
+    ScopedVariable &operator=(const ScopedVariable &) = delete;
+
+private:
+    const char *m_name;
+    std::optional<QByteArray> m_old;
+};
+
+Operation form(const QString &id)
+{
+    return {id, u"Title"_s, u"Info"_s, u"Run"_s, {}};
+}
+
+} // namespace
+
+class PkexecRunTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void runsScriptAsRootWithBareEnvironment();
+    void reportsMissingNodeAndCleansUp();
+    void reportsRefusalByPkexecItself();
+
+private:
+    QStringList leftovers() const;
+
+    std::unique_ptr<FakeProgram> m_program;
+    std::unique_ptr<QTemporaryDir> m_temporary;
+    std::unique_ptr<ScopedVariable> m_tmpdir;
+};
+
+void PkexecRunTest::initTestCase()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root: polkit would ask a non-root user for a password");
+    if (!QFileInfo::exists(u"/usr/bin/pkexec"_s))
+        QSKIP("/usr/bin/pkexec is not installed");
+}
+
+void PkexecRunTest::init()
+{
+    // The program lives in the ordinary temporary folder, made before TMPDIR
+    // moves, so the run's own temporary folder holds nothing but what the run
+    // leaves there.
+    m_program = std::make_unique<FakeProgram>();
+    QVERIFY(m_program->isValid());
+    m_temporary = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_temporary->isValid());
+    m_tmpdir = std::make_unique<ScopedVariable>("TMPDIR", QFile::encodeName(m_temporary->path()));
+    QCOMPARE(QDir::tempPath(), m_temporary->path());
+}
+
+void PkexecRunTest::cleanup()
+{
+    m_tmpdir.reset();
+    m_temporary.reset();
+    m_program.reset();
+}
+
+QStringList PkexecRunTest::leftovers() const
+{
+    return QDir(m_temporary->path())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+void PkexecRunTest::runsScriptAsRootWithBareEnvironment()
+{
+    m_program->setManageScript("printf 'tarnwick probe\\n'\n"
+                               "printf 'uid %s ruid %s\\n' \"$(id -u)\" \"$(id -ru)\"\n"
+                               "printf 'caf\\303\\251 \\342\\230\\203 on stderr\\n' >&2\n"
+                               "printf 'last line, no break'\n");
+    // Also proves the app's own environment does not reach the script.
+    const ScopedVariable probe("TARNWICK_PROBE", "must not leak");
+
+    SetupView view({form(u"invite-person"_s)}, m_program->directory());
+    const Values values{{u"name"_s, u"Zo\u00eb \"Z\" O'Neil \u2603"_s},
+                        {u"buildings"_s, u"North\nSouth"_s}};
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        view.setFieldValue(it.key(), it.value());
+
+    view.perform();
+    QVERIFY(view.busy());
+    QTRY_VERIFY_WITH_TIMEOUT(!view.busy(), runTimeout);
+
+    QCOMPARE(view.result(), u"tarnwick probe\nuid 0 ruid 0\ncaf\u00e9 \u2603 on stderr\n"
+                            u"last line, no break"_s);
+
+    const QStringList words = m_program->recordedArguments(u"manage.mjs"_s);
+    QCOMPARE(words.size(), 3);
+    QCOMPARE(words.at(0), m_program->directory() + u"/node"_s);
+    QCOMPARE(words.at(1), m_program->directory() + u"/desktop/manage.mjs"_s);
+    static const QRegularExpression requestPath(
+        u"^/[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}/request\\.json$"_s);
+    const QString request = words.at(2);
+    QVERIFY2(request.startsWith(m_temporary->path()), qPrintable(request));
+    QVERIFY2(requestPath.match(request.mid(m_temporary->path().size())).hasMatch(),
+             qPrintable(request));
+
+    QCOMPARE(m_program->recordedEnvironment(u"manage.mjs"_s),
+             (QStringList{u"PATH=/usr/bin:/bin"_s, u"LANG=en_US.UTF-8"_s}));
+
+    QJsonParseError error;
+    const QJsonDocument document =
+        QJsonDocument::fromJson(m_program->recordedRequest(u"manage.mjs"_s), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonObject sent = document.object();
+    QCOMPARE(sent.keys(), (QStringList{u"action"_s, u"format"_s, u"values"_s}));
+    QCOMPARE(sent.value(u"action"_s), QJsonValue(u"invite-person"_s));
+    QCOMPARE(sent.value(u"format"_s), QJsonValue(u"display"_s));
+    const QJsonObject expected{{u"name"_s, values.value(u"name"_s)},
+                               {u"buildings"_s, values.value(u"buildings"_s)}};
+    QCOMPARE(sent.value(u"values"_s).toObject(), expected);
+
+    QCOMPARE(m_program->recordedRequestFolderMode(u"manage.mjs"_s), u"700"_s);
+    QCOMPARE(leftovers(), QStringList{});
+}
+
+void PkexecRunTest::reportsMissingNodeAndCleansUp()
+{
+    const QString node = m_program->directory() + u"/node"_s;
+    QVERIFY(QFile::remove(node));
+    // pkexec hands the caller's locale on to env, whose message quotes the
+    // path; in a UTF-8 locale it is quoted without escaping anything in it.
+    const ScopedVariable locale("LC_ALL", "C.UTF-8");
+
+    SetupView view({form(u"status"_s)}, m_program->directory());
+    view.perform();
+    QVERIFY(view.busy());
+    QTRY_VERIFY_WITH_TIMEOUT(!view.busy(), runTimeout);
+
+    const QString result = view.result();
+    QVERIFY2(result.contains(node), qPrintable(result));
+    QVERIFY2(result.contains(u"No such file or directory"_s), qPrintable(result));
+    QVERIFY2(!result.contains(u"Could not start"_s), qPrintable(result));
+    QCOMPARE(leftovers(), QStringList{});
+}
+
+void PkexecRunTest::reportsRefusalByPkexecItself()
+{
+    // pkexec refuses to run anything when SHELL names no shell in /etc/shells.
+    const ScopedVariable shell("SHELL", "/nonexistent/tarnwick-shell");
+
+    SetupView view({form(u"status"_s)}, m_program->directory());
+    view.perform();
+    QVERIFY(view.busy());
+    QTRY_VERIFY_WITH_TIMEOUT(!view.busy(), runTimeout);
+
+    const QString result = view.result();
+    QVERIFY2(result.contains(u"SHELL"_s), qPrintable(result));
+    QVERIFY2(result.contains(u"/etc/shells"_s), qPrintable(result));
+    QCOMPARE(m_program->recordedArguments(u"manage.mjs"_s), QStringList{});
+    QCOMPARE(leftovers(), QStringList{});
+}
+
+QTEST_GUILESS_MAIN(PkexecRunTest)
+#include "PkexecRunTest.moc"
