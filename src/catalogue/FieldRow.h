@@ -20,8 +20,6 @@ public:
 
     explicit FieldRow(QStringList row);
 
-    const QStringList &texts() const { return m_row; }
-
     // Every row of a valid catalogue has a key and a label, and every
     // "choice" row also has its choices.
     bool isComplete() const;

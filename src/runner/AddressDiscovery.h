@@ -4,7 +4,6 @@
 #include "runner/ServerProgram.h"
 
 #include <QList>
-#include <QStringList>
 #include <optional>
 
 // Asks the server program, run as the user, which network addresses this
@@ -12,9 +11,6 @@
 class AddressDiscovery
 {
 public:
-    static QStringList command(const ServerProgram &program);
-    static QStringList environment();
-
     // Blocks until the server script has ended; call it off the GUI thread.
     static std::optional<QList<LocalAddress>> run(const ServerProgram &program);
 };

@@ -4,10 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-class QComboBox;
 class QLineEdit;
-class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QVBoxLayout;
 class SetupView;

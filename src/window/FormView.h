@@ -5,7 +5,6 @@
 class FieldRows;
 class QComboBox;
 class QLabel;
-class QMessageBox;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
