@@ -13,13 +13,17 @@ record="$here/record/$(basename "$1")"
 # Plain mkdir: a run that outlives its test must not bring back the removed folder.
 mkdir "$here/record" "$record" 2>/dev/null
 [ -d "$record" ] || exec /bin/sh "$@"
-cat /proc/$$/environ > "$record/environment"
-: > "$record/arguments"
-for word in "$0" "$@"; do printf '%s\0' "$word" >> "$record/arguments"; done
-if [ -n "$2" ] && [ -f "$2" ]; then
-  cp "$2" "$record/request.json"
-  stat -c %a "$(dirname "$2")" > "$record/mode"
-fi
+# Recording is best effort: runs of one program at the same time may race
+# on these files, and that must not show in the run's own output.
+{
+  cat /proc/$$/environ > "$record/environment"
+  : > "$record/arguments"
+  for word in "$0" "$@"; do printf '%s\0' "$word" >> "$record/arguments"; done
+  if [ -n "$2" ] && [ -f "$2" ]; then
+    cp "$2" "$record/request.json"
+    stat -c %a "$(dirname "$2")" > "$record/mode"
+  fi
+} 2>/dev/null
 exec /bin/sh "$@"
 )sh";
 
