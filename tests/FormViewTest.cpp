@@ -39,6 +39,7 @@ private Q_SLOTS:
     void cleanup();
     void laysOutColumnInOrder();
     void keepsSizes();
+    void longInfoWrapsAndIsNeverCut();
     void firstShowingResetsThenDiscovers();
     void pickingAnotherFormResets();
     void runButtonFollowsConfirmationRule_data();
@@ -206,6 +207,26 @@ void FormViewTest::keepsSizes()
     QTRY_VERIFY(!m_view->busy());
     QCOMPARE(result->height(), tallHeight);
     QVERIFY(result->verticalScrollBar()->maximum() > 0);
+}
+
+void FormViewTest::longInfoWrapsAndIsNeverCut()
+{
+    QList<Operation> tasks = catalogue;
+    tasks[1].info = QString(u"This explanation is long and goes on. "_s).repeated(30);
+    makeForm(tasks);
+    m_form->resize(520, 700);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto *info = m_form->findChild<QLabel *>(u"info"_s);
+    auto *area = m_form->findChild<QScrollArea *>(u"formArea"_s);
+    const int shortInfo = info->height();
+    const int roomyArea = area->height();
+
+    m_view->setSelected(u"invite-person"_s);
+    QTRY_VERIFY(info->height() > 4 * shortInfo);
+    QVERIFY(info->width() <= m_form->width() - 36);
+    QVERIFY(info->height() >= info->heightForWidth(info->width()));
+    QCOMPARE(area->height(), roomyArea - (info->height() - shortInfo));
 }
 
 void FormViewTest::firstShowingResetsThenDiscovers()
