@@ -30,8 +30,6 @@ private Q_SLOTS:
     void newWindowHasStateOfItsOwn();
 
 private:
-    void release();
-
     std::unique_ptr<FakeProgram> m_program;
     std::unique_ptr<QTemporaryDir> m_temporary;
 };
@@ -49,20 +47,13 @@ void MainWindowTest::init()
     QVERIFY(m_temporary->isValid());
     qputenv("TMPDIR", QFile::encodeName(m_temporary->path()));
     m_program = std::make_unique<FakeProgram>();
-    m_program->setManageScript(
-        "while [ ! -e \"$(dirname \"$0\")/release\" ]; do sleep 0.05; done; echo finished");
+    m_program->holdManageScript("finished\\n");
 }
 
 void MainWindowTest::cleanup()
 {
-    release();
+    QVERIFY(m_program->release());
     qunsetenv("TMPDIR");
-}
-
-void MainWindowTest::release()
-{
-    QFile file(m_program->directory() + u"/desktop/release"_s);
-    QVERIFY(file.open(QIODevice::WriteOnly));
 }
 
 void MainWindowTest::closesWithoutAskingWhenIdle()
@@ -108,7 +99,7 @@ void MainWindowTest::asksBeforeClosingDuringRun()
     QCOMPARE(window.isVisible(), !closes);
 
     if (!closes) {
-        release();
+        QVERIFY(m_program->release());
         QTRY_VERIFY(!window.setupView()->busy());
         QVERIFY(window.close());
     }

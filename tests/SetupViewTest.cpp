@@ -1,13 +1,13 @@
 #include "form/SetupView.h"
 
 #include "FakeProgram.h"
+#include "RequestFolders.h"
 #include "ScriptedChooser.h"
 #include "UnprivilegedElevation.h"
 
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -362,10 +362,7 @@ std::unique_ptr<SetupView> SetupViewTest::makeView(const FakeProgram &program,
 // Request folders left in the temporary folder (fake programs live there too).
 QStringList SetupViewTest::leftovers() const
 {
-    static const QRegularExpression uuid(u"^[0-9A-F]{8}-([0-9A-F]{4}-){3}[0-9A-F]{12}$"_s);
-    return QDir(m_temporary->path())
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
-        .filter(uuid);
+    return RequestFolders::in(m_temporary->path());
 }
 
 void SetupViewTest::init()
@@ -464,8 +461,7 @@ void SetupViewTest::runsDoNotWaitForEachOther()
     // Runs waiting for a password must not hold up others; more runs block
     // here than any small thread pool would have threads.
     FakeProgram blocked;
-    blocked.setManageScript(
-        "while [ ! -e \"$(dirname \"$0\")/release\" ]; do sleep 0.05; done; echo released");
+    blocked.holdManageScript("released\\n");
     FakeProgram quick;
     quick.setManageScript("echo quick");
     quick.setServerScript(
@@ -485,9 +481,7 @@ void SetupViewTest::runsDoNotWaitForEachOther()
     for (const auto &other : waiting)
         QVERIFY(other->busy());
 
-    QFile release(blocked.directory() + u"/desktop/release"_s);
-    QVERIFY(release.open(QIODevice::WriteOnly));
-    release.close();
+    QVERIFY(blocked.release());
     for (const auto &other : waiting)
         QTRY_COMPARE(other->result(), u"released\n"_s);
     QTRY_COMPARE(leftovers(), QStringList{});

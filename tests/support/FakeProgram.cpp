@@ -59,6 +59,18 @@ void FakeProgram::setServerScript(const QByteArray &shell)
     write(QStringLiteral("server/tarnwick.mjs"), shell);
 }
 
+void FakeProgram::holdManageScript(const QByteArray &output)
+{
+    setManageScript("while [ ! -e \"$(dirname \"$0\")/release\" ]; do sleep 0.05; done; printf '" +
+                    output + "'\n");
+}
+
+bool FakeProgram::release()
+{
+    QFile file(m_directory.filePath(QStringLiteral("desktop/release")));
+    return file.open(QIODevice::WriteOnly);
+}
+
 QStringList FakeProgram::recordedArguments(const QString &script) const
 {
     return nulSeparated(read(script, QStringLiteral("arguments")));

@@ -21,6 +21,10 @@ public:
 
     void setManageScript(const QByteArray &shell);
     void setServerScript(const QByteArray &shell);
+    // A management script that waits, as for a password, until release();
+    // then it prints the given text.
+    void holdManageScript(const QByteArray &output);
+    bool release();
 
     // What node recorded for its last call of the given script ("manage.mjs"
     // or "tarnwick.mjs").
