@@ -12,7 +12,7 @@
 SetupView::SetupView(QList<Operation> tasks, QString program, QObject *parent)
     : QObject(parent), m_tasks(std::move(tasks)), m_program(std::move(program)),
       m_selected(m_tasks.isEmpty() ? QStringLiteral("setup-lan") : m_tasks.constFirst().id),
-      m_elevation(Elevation::platformDefault())
+      m_elevation(Elevation::platformDefault()), m_running(std::make_shared<RunningRequests>())
 {}
 
 SetupView::~SetupView() = default;
@@ -112,8 +112,9 @@ void SetupView::perform()
 
     BackgroundJob::start(
         this, QThread::NormalPriority,
-        [request, program = m_program, elevation = m_elevation, temporary = QDir::tempPath()] {
-            return ActionRunner::run(request, program, *elevation, temporary);
+        [request, program = m_program, elevation = m_elevation, running = m_running,
+         temporary = QDir::tempPath()] {
+            return ActionRunner::run(request, program, *elevation, temporary, *running);
         },
         [this](QString outcome) {
             setResult(outcome);
@@ -179,6 +180,11 @@ void SetupView::setElevation(std::shared_ptr<const Elevation> elevation)
 void SetupView::setChooser(std::shared_ptr<PathChooser> chooser)
 {
     m_chooser = std::move(chooser);
+}
+
+void SetupView::setRunningRequests(std::shared_ptr<RunningRequests> running)
+{
+    m_running = std::move(running);
 }
 
 void SetupView::setResult(const QString &result)

@@ -4,6 +4,7 @@
 #include "catalogue/Operation.h"
 #include "form/PathChooser.h"
 #include "runner/Elevation.h"
+#include "runner/RunningRequests.h"
 #include "runner/ServerProgram.h"
 
 #include <QList>
@@ -67,6 +68,9 @@ public:
 
     void setElevation(std::shared_ptr<const Elevation> elevation);
     void setChooser(std::shared_ptr<PathChooser> chooser);
+    // Where runs keep their request folders while they last; shared by the
+    // windows of one app so quitting can remove those still there.
+    void setRunningRequests(std::shared_ptr<RunningRequests> running);
 
 Q_SIGNALS:
     void addressesChanged();
@@ -94,4 +98,5 @@ private:
 
     std::shared_ptr<const Elevation> m_elevation;
     std::shared_ptr<PathChooser> m_chooser;
+    std::shared_ptr<RunningRequests> m_running;
 };

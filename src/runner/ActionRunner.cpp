@@ -1,14 +1,12 @@
 #include "runner/ActionRunner.h"
 
 #include "runner/ChildProcess.h"
+#include "runner/RunningRequests.h"
 #include "runner/Utf8Decoder.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QUuid>
-#include <cerrno>
-#include <sys/stat.h>
 
 QJsonObject ActionRunner::request(const QString &action, const QMap<QString, QString> &values)
 {
@@ -23,6 +21,14 @@ QJsonObject ActionRunner::request(const QString &action, const QMap<QString, QSt
 QString ActionRunner::run(const QJsonObject &request, const ServerProgram &program,
                           const Elevation &elevation, const QString &temporaryDirectory)
 {
+    RunningRequests running;
+    return run(request, program, elevation, temporaryDirectory, running);
+}
+
+QString ActionRunner::run(const QJsonObject &request, const ServerProgram &program,
+                          const Elevation &elevation, const QString &temporaryDirectory,
+                          RunningRequests &running)
+{
     // QDir::tempPath() is empty when TMPDIR names a folder that does not
     // exist; joining the name to it would make the folder at the root.
     if (temporaryDirectory.isEmpty()) {
@@ -31,21 +37,15 @@ QString ActionRunner::run(const QJsonObject &request, const ServerProgram &progr
     }
     const QString directory =
         temporaryDirectory + u'/' + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    // mkdir itself rather than QDir::mkdir: the directory must be private from
-    // the moment it exists, and the reason for a failure belongs in the result.
-    if (::mkdir(QFile::encodeName(directory).constData(), S_IRWXU) != 0) {
-        return tr("Could not create the request folder %1: %2")
-            .arg(directory, qt_error_string(errno));
-    }
+    if (const QString failure = running.create(directory); !failure.isEmpty())
+        return failure;
     const QString outcome = runIn(directory, request, program, elevation);
-    QDir(directory).removeRecursively();
+    running.remove(directory);
     return outcome;
 }
 
-QString ActionRunner::runIn(const QString &directory, const QJsonObject &request,
-                            const ServerProgram &program, const Elevation &elevation)
+QString ActionRunner::writeRequest(const QString &path, const QJsonObject &request)
 {
-    const QString path = directory + QStringLiteral("/request.json");
     QFile file(path);
     // NewOnly creates the file exclusively: an existing file or a link planted
     // at this path makes the write fail instead of being followed.
@@ -54,10 +54,17 @@ QString ActionRunner::runIn(const QString &directory, const QJsonObject &request
         return tr("Could not write the request file %1: %2").arg(path, file.errorString());
     }
     const QByteArray json = QJsonDocument(request).toJson(QJsonDocument::Compact);
-    if (file.write(json) != json.size() || !file.flush()) {
+    if (file.write(json) != json.size() || !file.flush())
         return tr("Could not write the request file %1: %2").arg(path, file.errorString());
-    }
-    file.close();
+    return {};
+}
+
+QString ActionRunner::runIn(const QString &directory, const QJsonObject &request,
+                            const ServerProgram &program, const Elevation &elevation)
+{
+    const QString path = directory + QStringLiteral("/request.json");
+    if (const QString failure = writeRequest(path, request); !failure.isEmpty())
+        return failure;
 
     const QStringList command = elevation.command(program.node(), program.manageScript(), path);
     const ChildProcess::Result child =
