@@ -6,11 +6,14 @@
 #include "UnprivilegedElevation.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -42,9 +45,12 @@ private Q_SLOTS:
     void cleanup();
     void performRunsInBackgroundAndHandsBack();
     void performSendsSnapshotAndLeavesFormAlone();
+    void performReportsFailureAndEndsBusy_data();
     void performReportsFailureAndEndsBusy();
     void handBackIsDroppedWhenViewIsGone();
     void runsDoNotWaitForEachOther();
+    void outputThatNeverEndsKeepsOnlyItsRunBusy();
+    void manyRunsLeaveNothingBehind();
     void discoveryReplacesAddressesAndPrefills();
     void failedDiscoveryChangesNothing_data();
     void failedDiscoveryChangesNothing();
@@ -430,15 +436,34 @@ void SetupViewTest::performSendsSnapshotAndLeavesFormAlone()
     QVERIFY(program.recordedArguments(u"tarnwick.mjs"_s).isEmpty());
 }
 
+void SetupViewTest::performReportsFailureAndEndsBusy_data()
+{
+    QTest::addColumn<QString>("temporary");
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("temporary folder missing")
+        << u"missing"_s
+        << u"Could not create the request folder: the temporary folder %1 does not exist"_s;
+    // sysfs takes no new folders, not even from root.
+    QTest::newRow("temporary folder takes no new folders")
+        << u"/sys"_s << u"Could not create the request folder /sys/%2: Operation not permitted"_s;
+}
+
 void SetupViewTest::performReportsFailureAndEndsBusy()
 {
+    QFETCH(QString, temporary);
+    QFETCH(QString, result);
+    const QString path =
+        QDir::isAbsolutePath(temporary) ? temporary : m_temporary->filePath(temporary);
     FakeProgram program;
     auto view = makeView(program);
-    qputenv("TMPDIR", QFile::encodeName(m_temporary->path() + u"/missing"_s));
+    qputenv("TMPDIR", QFile::encodeName(path));
     view->perform();
     QTRY_VERIFY(!view->busy());
-    QCOMPARE(view->result(), u"Could not create the request folder: the temporary folder "_s +
-                                 m_temporary->path() + u"/missing does not exist"_s);
+    // The folder's name is a fresh UUID; take it from the text.
+    const QString name = view->result().section(u'/', -1).section(u':', 0, 0);
+    QCOMPARE(view->result(), QString(result).replace(u"%1"_s, path).replace(u"%2"_s, name));
+    QVERIFY(program.recordedRequest(u"manage.mjs"_s).isEmpty());
 }
 
 void SetupViewTest::handBackIsDroppedWhenViewIsGone()
@@ -485,6 +510,66 @@ void SetupViewTest::runsDoNotWaitForEachOther()
     for (const auto &other : waiting)
         QTRY_COMPARE(other->result(), u"released\n"_s);
     QTRY_COMPARE(leftovers(), QStringList{});
+}
+
+void SetupViewTest::outputThatNeverEndsKeepsOnlyItsRunBusy()
+{
+    // The script leaves a child that holds the output open and never exits.
+    FakeProgram stuck;
+    stuck.setManageScript("echo started; sleep 600 & echo $! > \"$(dirname \"$0\")/pid\"");
+    const QString pidFile = stuck.directory() + u"/desktop/pid"_s;
+    FakeProgram quick;
+    quick.setManageScript("echo quick");
+    auto view = makeView(stuck);
+    auto other = makeView(quick);
+
+    view->perform();
+    QTRY_VERIFY(QFileInfo(pidFile).size() > 0);
+    // The event loop goes on: timers fire and another run comes and goes.
+    bool fired = false;
+    QTimer::singleShot(50, this, [&fired] { fired = true; });
+    other->perform();
+    QTRY_VERIFY(fired && !other->busy());
+    QCOMPARE(other->result(), u"quick\n"_s);
+    QTest::qWait(200);
+    QVERIFY(view->busy());
+    QCOMPARE(view->result(), u"Working\u2026"_s);
+    QCOMPARE(leftovers().size(), 1);
+
+    // Once the last writer goes, the run ends with all it printed.
+    QFile file(pidFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const pid_t writer = pid_t(file.readAll().trimmed().toInt());
+    QVERIFY(writer > 0);
+    QCOMPARE(::kill(writer, SIGKILL), 0);
+    QTRY_VERIFY(!view->busy());
+    QCOMPARE(view->result(), u"started\n"_s);
+    QCOMPARE(leftovers(), QStringList{});
+}
+
+void SetupViewTest::manyRunsLeaveNothingBehind()
+{
+    const auto openDescriptors = [] {
+        return QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    };
+    FakeProgram program;
+    program.setManageScript("echo ok");
+    auto view = makeView(program);
+    // One run first, so what the toolkit opens once is in the starting set.
+    view->perform();
+    QTRY_VERIFY(!view->busy());
+    const QStringList before = openDescriptors();
+
+    QSignalSpy busy(view.get(), &SetupView::busyChanged);
+    for (int run = 0; run < 200; ++run) {
+        view->perform();
+        // The hand-back's busyChanged, not a polling interval, ends the wait.
+        QVERIFY(busy.wait(10000));
+        QVERIFY(!view->busy());
+        QCOMPARE(view->result(), u"ok\n"_s);
+    }
+    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(openDescriptors(), before);
 }
 
 void SetupViewTest::discoveryReplacesAddressesAndPrefills()
