@@ -1,13 +1,16 @@
 #include "app/TarnwickSetup.h"
 
 #include "catalogue/Catalogue.h"
+#include "form/SetupView.h"
+#include "runner/RunningRequests.h"
 #include "window/MainWindow.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 
-TarnwickSetup::TarnwickSetup(const QString &cataloguePath, QObject *parent)
-    : QObject(parent), m_tasks(Catalogue::load(cataloguePath))
+TarnwickSetup::TarnwickSetup(const QString &cataloguePath, const QString &program, QObject *parent)
+    : QObject(parent), m_tasks(Catalogue::load(cataloguePath)), m_program(program),
+      m_running(std::make_shared<RunningRequests>())
 {
     // An ordinary desktop application: the desktop file id ties its windows
     // to the launcher entry. The display name equals the window title so
@@ -16,11 +19,25 @@ TarnwickSetup::TarnwickSetup(const QString &cataloguePath, QObject *parent)
     QCoreApplication::setOrganizationDomain(QStringLiteral("tarnwick.org"));
     QGuiApplication::setApplicationDisplayName(tr("Tarnwick Server Setup"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwick.Setup"));
+
+    // The runs themselves cannot be called back: they may be waiting for a
+    // password or already running as root, and go on after the app is gone.
+    if (QCoreApplication *application = QCoreApplication::instance()) {
+        connect(application, &QCoreApplication::aboutToQuit, this,
+                [running = m_running] { running->removeAll(); });
+    }
+}
+
+TarnwickSetup::~TarnwickSetup()
+{
+    m_running->removeAll();
 }
 
 MainWindow *TarnwickSetup::openWindow()
 {
-    auto *window = new MainWindow(m_tasks);
+    auto *window = new MainWindow(m_tasks, m_program);
+    if (SetupView *view = window->setupView())
+        view->setRunningRequests(m_running);
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &MainWindow::newWindowRequested, this, &TarnwickSetup::openWindow);
     window->show();

@@ -1,21 +1,27 @@
 #pragma once
 
 #include "catalogue/Operation.h"
+#include "runner/ServerProgram.h"
 
 #include <QList>
 #include <QObject>
+#include <memory>
 
 class MainWindow;
+class RunningRequests;
 
 // The application: reads the shipped catalogue once at start and opens
-// windows over it, each with a form state of its own.
+// windows over it, each with a form state of its own. When it quits, the
+// request folders of runs still under way are removed before it exits.
 class TarnwickSetup : public QObject
 {
     Q_OBJECT
 
 public:
     explicit TarnwickSetup(const QString &cataloguePath = shippedCataloguePath(),
+                           const QString &program = ServerProgram::installedDirectory(),
                            QObject *parent = nullptr);
+    ~TarnwickSetup() override;
 
     const QList<Operation> &tasks() const { return m_tasks; }
 
@@ -27,4 +33,6 @@ public:
 
 private:
     const QList<Operation> m_tasks;
+    const QString m_program;
+    const std::shared_ptr<RunningRequests> m_running;
 };
