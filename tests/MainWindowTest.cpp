@@ -1,6 +1,7 @@
 #include "window/MainWindow.h"
 
 #include "FakeProgram.h"
+#include "RequestFolders.h"
 #include "UnprivilegedElevation.h"
 #include "app/TarnwickSetup.h"
 #include "form/SetupView.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +28,7 @@ private Q_SLOTS:
     void closesWithoutAskingWhenIdle();
     void asksBeforeClosingDuringRun_data();
     void asksBeforeClosingDuringRun();
+    void closedWindowsRunStillCleansUp();
     void fileMenuOffersWindowCommands();
     void newWindowHasStateOfItsOwn();
 
@@ -103,6 +106,30 @@ void MainWindowTest::asksBeforeClosingDuringRun()
         QTRY_VERIFY(!window.setupView()->busy());
         QVERIFY(window.close());
     }
+}
+
+void MainWindowTest::closedWindowsRunStillCleansUp()
+{
+    QPointer window(new MainWindow(catalogue, m_program->directory()));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    window->setupView()->perform();
+    QTRY_COMPARE(RequestFolders::in(m_temporary->path()).size(), 1);
+
+    QTimer::singleShot(0, this, [] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        box->button(QMessageBox::Close)->click();
+    });
+    QVERIFY(window->close());
+    QTRY_VERIFY(window.isNull());
+
+    // The run goes on without its window, and still removes its folder.
+    QCOMPARE(RequestFolders::in(m_temporary->path()).size(), 1);
+    QVERIFY(m_program->release());
+    QTRY_COMPARE(RequestFolders::in(m_temporary->path()), QStringList{});
 }
 
 void MainWindowTest::fileMenuOffersWindowCommands()

@@ -1,10 +1,15 @@
 #include "app/TarnwickSetup.h"
 
+#include "FakeProgram.h"
+#include "RequestFolders.h"
 #include "form/SetupView.h"
 #include "window/MainWindow.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +23,7 @@ private Q_SLOTS:
     void showsReinstallMessage_data();
     void showsReinstallMessage();
     void showsFirstFormOfValidCatalogue();
+    void quittingRemovesFoldersOfRunsUnderWay();
 };
 
 namespace {
@@ -74,6 +80,40 @@ void TarnwickSetupTest::showsFirstFormOfValidCatalogue()
     QCOMPARE(picker->currentText(), u"Show status"_s);
     QCOMPARE(picker->currentData().toString(), u"status"_s);
     QCOMPARE(QGuiApplication::desktopFileName(), u"org.tarnwick.Setup"_s);
+}
+
+void TarnwickSetupTest::quittingRemovesFoldersOfRunsUnderWay()
+{
+    QTemporaryDir temporary;
+    QVERIFY(temporary.isValid());
+    FakeProgram program;
+    program.holdManageScript("finished\\n");
+    // Discovery waits too, so it is still under way when the app quits.
+    program.setServerScript(
+        "here=$(dirname \"$0\"); while [ -d \"$here\" ] && [ ! -e \"$here/release\" ]; do "
+        "sleep 0.05; done; printf '[]'");
+
+    QProcess app;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"TMPDIR"_s, temporary.path());
+    app.setProcessEnvironment(environment);
+    app.start(qEnvironmentVariable("TARNWICK_QUIT_PROBE"),
+              {fixture(u"valid.json"_s), program.directory()});
+    QVERIFY2(app.waitForFinished(60000), "the app did not quit");
+    const QByteArray errors = app.readAllStandardError();
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(app.exitCode() == 0, errors.constData());
+    QCOMPARE(app.readAllStandardOutput(), QByteArray("running\n"));
+    QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"),
+             errors.constData());
+
+    // Both scripts still wait, yet their folders are gone with the app.
+    QVERIFY(!program.recordedRequest(u"manage.mjs"_s).isEmpty());
+    QVERIFY(!program.recordedArguments(u"tarnwick.mjs"_s).isEmpty());
+    QCOMPARE(RequestFolders::in(temporary.path()), QStringList{});
+
+    QVERIFY(program.release());
+    QVERIFY(QFile(program.directory() + u"/server/release"_s).open(QIODevice::WriteOnly));
 }
 
 QTEST_MAIN(TarnwickSetupTest)

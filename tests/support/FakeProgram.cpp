@@ -61,7 +61,10 @@ void FakeProgram::setServerScript(const QByteArray &shell)
 
 void FakeProgram::holdManageScript(const QByteArray &output)
 {
-    setManageScript("while [ ! -e \"$(dirname \"$0\")/release\" ]; do sleep 0.05; done; printf '" +
+    // The wait also ends when the program folder goes with its test, so no
+    // script outlives a test that never released it.
+    setManageScript("here=$(dirname \"$0\"); while [ -d \"$here\" ] && [ ! -e \"$here/release\" ]; "
+                    "do sleep 0.05; done; printf '" +
                     output + "'\n");
 }
 

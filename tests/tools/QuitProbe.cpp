@@ -1,0 +1,84 @@
+// Not a test by itself: TarnwickSetupTest starts it to quit a whole app while
+// runs and a discovery are under way. Arguments: the catalogue and the program
+// folder. It prints "running" once both runs have their request files, then
+// closes one window, then quits through File > Quit, answering every
+// "close anyway?" question with Close.
+#include "RequestFolders.h"
+#include "UnprivilegedElevation.h"
+#include "app/TarnwickSetup.h"
+#include "form/SetupView.h"
+#include "window/MainWindow.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+bool bothRunsHaveRequests()
+{
+    const QStringList folders = RequestFolders::in(QDir::tempPath());
+    if (folders.size() != 2)
+        return false;
+    for (const QString &folder : folders) {
+        if (!QFileInfo::exists(QDir::tempPath() + u'/' + folder + QStringLiteral("/request.json")))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() != 3)
+        return 2;
+    TarnwickSetup setup(arguments.at(1), arguments.at(2));
+
+    const auto elevation = std::make_shared<UnprivilegedElevation>();
+    QList<MainWindow *> windows;
+    for (int index = 0; index < 2; ++index) {
+        MainWindow *window = setup.openWindow();
+        window->setupView()->setElevation(elevation);
+        window->setupView()->perform();
+        windows.append(window);
+    }
+
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, &application, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Close)->click();
+    });
+    answerer.start(20);
+
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &application, [&] {
+        if (!bothRunsHaveRequests())
+            return;
+        poll.stop();
+        std::puts("running");
+        std::fflush(stdout);
+        windows.constFirst()->close();
+        QTimer::singleShot(100, &application, [&windows] {
+            QAction *quit = windows.constLast()
+                                ->menuBar()
+                                ->actions()
+                                .constFirst()
+                                ->menu()
+                                ->actions()
+                                .constLast();
+            quit->trigger();
+        });
+    });
+    poll.start(20);
+
+    return application.exec();
+}
