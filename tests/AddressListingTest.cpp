@@ -37,6 +37,31 @@ void AddressListingTest::decodes_data()
         << QList<LocalAddress>{lan};
     QTest::newRow("empty texts are texts")
         << QByteArray(R"([{"origin":"","bind":"","name":""}])") << QList<LocalAddress>{{}};
+
+    // Hostile input: what each gives is written down in docs/reliability.md.
+    QTest::newRow("UTF-8 byte-order mark")
+        << QByteArray(
+               "\xEF\xBB\xBF"
+               R"([{"origin":"http://192.168.1.20:8080","bind":"192.168.1.20","name":"en0"}])")
+        << QList<LocalAddress>{lan};
+    QTest::newRow("member given twice: the last counts")
+        << QByteArray(R"([{"origin":"http://192.168.1.20:8080","bind":"10.0.0.1","name":"en0",)"
+                      R"("bind":"192.168.1.20"}])")
+        << QList<LocalAddress>{lan};
+    const QString nul = QStringLiteral("e") + QChar(0) + QStringLiteral("n");
+    QTest::newRow("escaped NUL") << QByteArray(R"([{"origin":"o","bind":"b","name":"e\u0000n"}])")
+                                 << QList<LocalAddress>{
+                                        {QStringLiteral("o"), QStringLiteral("b"), nul}};
+    QTest::newRow("raw NUL byte")
+        << QByteArray("[{\"origin\":\"o\",\"bind\":\"b\",\"name\":\"e\0n\"}]", 40)
+        << QList<LocalAddress>{{QStringLiteral("o"), QStringLiteral("b"), nul}};
+    QTest::newRow("lone surrogate escape")
+        << QByteArray(R"([{"origin":"o","bind":"b","name":"\udc00"}])")
+        << QList<LocalAddress>{{QStringLiteral("o"), QStringLiteral("b"), QString(QChar(0xDC00))}};
+    const QByteArray entry =
+        R"({"origin":"http://192.168.1.20:8080","bind":"192.168.1.20","name":"en0"})";
+    QTest::newRow("10 MB listing")
+        << "[" + (entry + ",").repeated(140'000) + entry + "]" << QList<LocalAddress>(140'001, lan);
 }
 
 void AddressListingTest::decodes()
@@ -62,6 +87,14 @@ void AddressListingTest::rejects_data()
     QTest::newRow("null origin") << QByteArray(R"([{"origin":null,"bind":"b","name":"n"}])");
     QTest::newRow("element a string") << QByteArray(R"(["o"])");
     QTest::newRow("two documents") << QByteArray("[][]");
+    QTest::newRow("10,000 levels deep") << QByteArray(10000, '[') + QByteArray(10000, ']');
+    QTest::newRow("10,000 levels deep in an extra member")
+        << R"([{"origin":"o","bind":"b","name":"n","x":)" + QByteArray(10000, '[') +
+               QByteArray(10000, ']') + "}]";
+    QTest::newRow("10 MB with one bad entry at the end")
+        << "[" + QByteArray(R"({"origin":"o","bind":"b","name":"n"},)").repeated(300'000) +
+               R"({"origin":"o","bind":"b"}])";
+    QTest::newRow("NUL byte after the listing") << QByteArray("[]\0", 3);
 }
 
 void AddressListingTest::rejects()

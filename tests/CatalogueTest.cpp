@@ -78,6 +78,51 @@ void CatalogueTest::decodes_data()
         << QList<Operation>{
                operation({{QStringLiteral("k"), QStringLiteral("Key")}}),
                operation({{QStringLiteral("k"), QStringLiteral("Key")}}, QStringLiteral("b"))};
+
+    // Hostile input: what each gives is written down in docs/reliability.md.
+    QTest::newRow("UTF-8 byte-order mark")
+        << "\xEF\xBB\xBF[" + form("[]") + "]" << QList<Operation>{operation({})};
+    QTest::newRow("member given twice: the last counts")
+        << QByteArray(R"([{"id":"x","title":"T","info":"I","button":"B","fields":[],"id":"a"}])")
+        << QList<Operation>{operation({})};
+    Operation withNul = operation({});
+    withNul.title = QStringLiteral("T") + QChar(0) + QStringLiteral("x");
+    QTest::newRow("escaped NUL in a text")
+        << QByteArray(R"([{"id":"a","title":"T\u0000x","info":"I","button":"B","fields":[]}])")
+        << QList<Operation>{withNul};
+    QTest::newRow("raw NUL byte in a text")
+        << QByteArray(
+               "[{\"id\":\"a\",\"title\":\"T\0x\",\"info\":\"I\",\"button\":\"B\",\"fields\":[]}]",
+               62)
+        << QList<Operation>{withNul};
+    Operation withSurrogate = operation({});
+    withSurrogate.title = QString(QChar(0xD800));
+    QTest::newRow("lone surrogate escape")
+        << QByteArray(R"([{"id":"a","title":"\ud800","info":"I","button":"B","fields":[]}])")
+        << QList<Operation>{withSurrogate};
+
+    const QByteArray longInfo(2000, 'i');
+    QByteArray manyForms = "[";
+    QList<Operation> many;
+    for (int index = 0; index < 5000; ++index) {
+        const QByteArray id = "f" + QByteArray::number(index);
+        manyForms += QByteArray(index ? "," : "") + R"({"id":")" + id +
+                     R"(","title":"T","info":")" + longInfo +
+                     R"(","button":"B","fields":[["k","Key"]]})";
+        many.append({QString::fromLatin1(id),
+                     QStringLiteral("T"),
+                     QString::fromLatin1(longInfo),
+                     QStringLiteral("B"),
+                     {{QStringLiteral("k"), QStringLiteral("Key")}}});
+    }
+    manyForms += "]";
+    QTest::newRow("10 MB of forms") << manyForms << many;
+    Operation huge = operation({});
+    huge.info = QString(10'000'000, u'i');
+    QTest::newRow("a 10 MB text") << R"([{"id":"a","title":"T","info":")" +
+                                         QByteArray(10'000'000, 'i') +
+                                         R"(","button":"B","fields":[]}])"
+                                  << QList<Operation>{huge};
 }
 
 void CatalogueTest::decodes()
@@ -128,6 +173,14 @@ void CatalogueTest::rejects_data()
     QTest::newRow("choice row without choices") << "[" + form(R"([["c","Choose","choice"]])") + "]";
     QTest::newRow("key twice in one form")
         << "[" + form(R"([["k","Key"],["k","Other","lines"]])") + "]";
+    QTest::newRow("10,000 levels deep in an extra member")
+        << R"([{"id":"a","title":"T","info":"I","button":"B","fields":[],"x":)" +
+               QByteArray(10000, '[') + QByteArray(10000, ']') + "}]";
+    QTest::newRow("10,000 levels deep at the top")
+        << QByteArray(10000, '[') + QByteArray(10000, ']');
+    QTest::newRow("10 MB with one bad form at the end")
+        << "[" + (form("[]") + ",").repeated(100'000) + form(R"([["k"]])") + "]";
+    QTest::newRow("NUL byte after the document") << "[" + form("[]") + "]" + QByteArray(1, '\0');
 }
 
 void CatalogueTest::rejects()
