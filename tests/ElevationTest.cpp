@@ -1,7 +1,11 @@
+#include "LaunchCommand.h"
+#include "runner/InstalledLauncher.h"
 #include "runner/OsascriptElevation.h"
 #include "runner/PkexecElevation.h"
+#include "runner/ServerProgram.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -14,7 +18,9 @@ private Q_SLOTS:
     void osascriptScriptIsExact();
     void commandKeepsEachPathOneWord_data();
     void commandKeepsEachPathOneWord();
-    void platformDefaultIsPkexecHere();
+    void launcherRunsWhatPkexecWouldRun_data();
+    void launcherRunsWhatPkexecWouldRun();
+    void platformDefaultIsPkexecWithoutLauncherInBuildTree();
 };
 
 void ElevationTest::osascriptScriptIsExact()
@@ -51,12 +57,52 @@ void ElevationTest::commandKeepsEachPathOneWord()
              (QStringList{u"/usr/bin/pkexec"_s, u"--disable-internal-agent"_s, u"/usr/bin/env"_s,
                           u"-i"_s, u"PATH=/usr/bin:/bin"_s, u"LANG=en_US.UTF-8"_s, node, script,
                           request}));
+    // The launcher has the program's paths built in: pkexec gets the request alone.
+    const QString launcher = program + u"/libexec/tarnwick-setup/tarnwick-setup-launcher"_s;
+    QCOMPARE(PkexecElevation(launcher).command(node, script, request),
+             (QStringList{u"/usr/bin/pkexec"_s, u"--disable-internal-agent"_s, launcher, request}));
 }
 
-void ElevationTest::platformDefaultIsPkexecHere()
+void ElevationTest::launcherRunsWhatPkexecWouldRun_data()
 {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("request");
+
+    QTest::newRow("installed") << u"/Library/Application Support/Tarnwick/Program"_s
+                               << u"/tmp/8C1F0E2A-5B4D-4E8F-9A1B-2C3D4E5F6071/request.json"_s;
+    QTest::newRow("shell characters")
+        << u"/opt/it's \"here\" $HOME `id`; \u00e9"_s << u"/tmp/A B/$x `y`/request.json"_s;
+}
+
+void ElevationTest::launcherRunsWhatPkexecWouldRun()
+{
+    // Installed or not, the script must run on the same words in the same
+    // environment; only who spells them out differs.
+    QFETCH(QString, program);
+    QFETCH(QString, request);
+    const ServerProgram server(program);
+
+    const LaunchCommand launched(program.toStdString(), {request.toStdString()});
+    QVERIFY(launched.isValid());
+    QStringList words;
+    for (const std::string &word : launched.words())
+        words.append(QString::fromStdString(word));
+
+    const QStringList direct =
+        PkexecElevation().command(server.node(), server.manageScript(), request);
+    QCOMPARE(direct.first(2), (QStringList{u"/usr/bin/pkexec"_s, u"--disable-internal-agent"_s}));
+    QCOMPARE(words, direct.mid(2));
+}
+
+void ElevationTest::platformDefaultIsPkexecWithoutLauncherInBuildTree()
+{
+    // The build tree never installs to the prefix the launcher's path is fixed from.
+    if (QFileInfo::exists(InstalledLauncher::path()))
+        QSKIP("an installation of this prefix is present on this machine");
     const auto elevation = Elevation::platformDefault();
-    QVERIFY(dynamic_cast<const PkexecElevation *>(elevation.get()));
+    const auto *pkexec = dynamic_cast<const PkexecElevation *>(elevation.get());
+    QVERIFY(pkexec);
+    QCOMPARE(pkexec->launcher(), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(ElevationTest)

@@ -6,6 +6,7 @@
 #include "FakeProgram.h"
 #include "RequestFolders.h"
 #include "form/SetupView.h"
+#include "runner/PkexecElevation.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,6 +68,7 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();
+    void runsScriptAsRootWithBareEnvironment_data();
     void runsScriptAsRootWithBareEnvironment();
     void reportsMissingNodeAndCleansUp();
     void reportsRefusalByPkexecItself();
@@ -113,16 +115,41 @@ QStringList PkexecRunTest::leftovers() const
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
+void PkexecRunTest::runsScriptAsRootWithBareEnvironment_data()
+{
+    QTest::addColumn<bool>("throughLauncher");
+
+    // As the build tree runs it: pkexec gets the whole command line.
+    QTest::newRow("command line") << false;
+    // As an installation runs it: pkexec gets a launcher, here a copy built
+    // for a fake program of its own, and the request.
+    QTest::newRow("launcher") << true;
+}
+
 void PkexecRunTest::runsScriptAsRootWithBareEnvironment()
 {
-    m_program->setManageScript("printf 'tarnwick probe\\n'\n"
-                               "printf 'uid %s ruid %s\\n' \"$(id -u)\" \"$(id -ru)\"\n"
-                               "printf 'caf\\303\\251 \\342\\230\\203 on stderr\\n' >&2\n"
-                               "printf 'last line, no break'\n");
+    QFETCH(bool, throughLauncher);
+    std::unique_ptr<FakeProgram> launcherProgram;
+    if (throughLauncher) {
+        launcherProgram = std::make_unique<FakeProgram>(
+            FakeProgram::Exactly{qEnvironmentVariable("TARNWICK_TEST_LAUNCHER_PROGRAM")});
+        QVERIFY(launcherProgram->isValid());
+    }
+    // The program that runs; with a launcher, the app's own must stay untouched.
+    FakeProgram &program = throughLauncher ? *launcherProgram : *m_program;
+
+    program.setManageScript("printf 'tarnwick probe\\n'\n"
+                            "printf 'uid %s ruid %s\\n' \"$(id -u)\" \"$(id -ru)\"\n"
+                            "printf 'caf\\303\\251 \\342\\230\\203 on stderr\\n' >&2\n"
+                            "printf 'last line, no break'\n");
     // Also proves the app's own environment does not reach the script.
     const ScopedVariable probe("TARNWICK_PROBE", "must not leak");
 
     SetupView view({form(u"invite-person"_s)}, m_program->directory());
+    if (throughLauncher) {
+        view.setElevation(
+            std::make_shared<PkexecElevation>(qEnvironmentVariable("TARNWICK_TEST_LAUNCHER")));
+    }
     const Values values{{u"name"_s, u"Zo\u00eb \"Z\" O'Neil \u2603"_s},
                         {u"buildings"_s, u"North\nSouth"_s}};
     for (auto it = values.cbegin(); it != values.cend(); ++it)
@@ -135,19 +162,19 @@ void PkexecRunTest::runsScriptAsRootWithBareEnvironment()
     QCOMPARE(view.result(), u"tarnwick probe\nuid 0 ruid 0\ncaf\u00e9 \u2603 on stderr\n"
                             u"last line, no break"_s);
 
-    const QStringList words = m_program->recordedArguments(u"manage.mjs"_s);
+    const QStringList words = program.recordedArguments(u"manage.mjs"_s);
     QCOMPARE(words.size(), 3);
-    QCOMPARE(words.at(0), m_program->directory() + u"/node"_s);
-    QCOMPARE(words.at(1), m_program->directory() + u"/desktop/manage.mjs"_s);
+    QCOMPARE(words.at(0), program.directory() + u"/node"_s);
+    QCOMPARE(words.at(1), program.directory() + u"/desktop/manage.mjs"_s);
     const QString request = words.at(2);
     QVERIFY2(RequestFolders::holdsRequestFile(request, m_temporary->path()), qPrintable(request));
 
-    QCOMPARE(m_program->recordedEnvironment(u"manage.mjs"_s),
+    QCOMPARE(program.recordedEnvironment(u"manage.mjs"_s),
              (QStringList{u"PATH=/usr/bin:/bin"_s, u"LANG=en_US.UTF-8"_s}));
 
     QJsonParseError error;
     const QJsonDocument document =
-        QJsonDocument::fromJson(m_program->recordedRequest(u"manage.mjs"_s), &error);
+        QJsonDocument::fromJson(program.recordedRequest(u"manage.mjs"_s), &error);
     QCOMPARE(error.error, QJsonParseError::NoError);
     const QJsonObject sent = document.object();
     QCOMPARE(sent.keys(), (QStringList{u"action"_s, u"format"_s, u"values"_s}));
@@ -157,7 +184,9 @@ void PkexecRunTest::runsScriptAsRootWithBareEnvironment()
                                {u"buildings"_s, values.value(u"buildings"_s)}};
     QCOMPARE(sent.value(u"values"_s).toObject(), expected);
 
-    QCOMPARE(m_program->recordedRequestFolderMode(u"manage.mjs"_s), u"700"_s);
+    QCOMPARE(program.recordedRequestFolderMode(u"manage.mjs"_s), u"700"_s);
+    if (throughLauncher)
+        QCOMPARE(m_program->recordedArguments(u"manage.mjs"_s), QStringList{});
     QCOMPARE(leftovers(), QStringList{});
 }
 

@@ -6,12 +6,16 @@ cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 
 # Everything a fresh Debian 12 machine lacks to build, test and run the app.
 # pkexec, polkitd and dbus serve the test that runs an action through the
-# real polkit; nodejs runs the stand-in server program.
+# real polkit; nodejs runs the stand-in server program. The last line checks
+# the installed files and builds the Debian package: validators for the
+# desktop entry, the AppStream metainfo and the polkit policy, an SVG
+# renderer for the icon, and what cpack needs to work out the dependencies.
 TARNWICK_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev fonts-dejavu-core
   nodejs
   pkexec polkitd dbus
+  desktop-file-utils appstream libxml2-utils librsvg2-bin dpkg-dev file
 )
 
 tarnwick_missing_packages() {

@@ -7,9 +7,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QSet>
+#include <utility>
 
 namespace {
+
+// Says where the catalogue was looked for and what came of it: the window
+// only says to reinstall, which does not tell a packager which path was wrong.
+Q_LOGGING_CATEGORY(catalogueLog, "tarnwick.catalogue", QtWarningMsg)
 
 std::optional<Operation> decodeOperation(const QJsonValue &value)
 {
@@ -60,9 +66,20 @@ std::optional<QList<Operation>> Catalogue::decode(const QByteArray &json)
 QList<Operation> Catalogue::load(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCInfo(catalogueLog, "could not read the catalogue %s: %s", qUtf8Printable(path),
+               qUtf8Printable(file.errorString()));
         return {};
-    return decode(file.readAll()).value_or(QList<Operation>{});
+    }
+    auto operations = decode(file.readAll());
+    if (!operations) {
+        qCInfo(catalogueLog, "the catalogue %s is not a valid catalogue of forms",
+               qUtf8Printable(path));
+        return {};
+    }
+    qCInfo(catalogueLog, "loaded %lld forms from %s", static_cast<long long>(operations->size()),
+           qUtf8Printable(path));
+    return std::move(*operations);
 }
 
 // Rows the window relies on: a key and a label on every row, choices on every

@@ -40,9 +40,28 @@ QStringList nulSeparated(const QByteArray &bytes)
 } // namespace
 
 FakeProgram::FakeProgram(const QString &nameTemplate)
-    : m_directory(QDir::tempPath() + u'/' + nameTemplate)
+    : m_temporary(std::make_unique<QTemporaryDir>(QDir::tempPath() + u'/' + nameTemplate)),
+      m_directory(m_temporary->path()), m_valid(m_temporary->isValid())
 {
-    if (!m_directory.isValid())
+    populate();
+}
+
+FakeProgram::FakeProgram(const Exactly &where) : m_directory(where.directory)
+{
+    QDir directory(m_directory);
+    m_valid = (!directory.exists() || directory.removeRecursively()) && QDir().mkpath(m_directory);
+    populate();
+}
+
+FakeProgram::~FakeProgram()
+{
+    if (!m_temporary)
+        QDir(m_directory).removeRecursively();
+}
+
+void FakeProgram::populate()
+{
+    if (!m_valid)
         return;
     write(QStringLiteral("node"), node, true);
     setManageScript("printf 'done\\n'\n");
@@ -61,16 +80,17 @@ void FakeProgram::setServerScript(const QByteArray &shell)
 
 void FakeProgram::holdManageScript(const QByteArray &output)
 {
-    // The wait also ends when the program folder goes with its test, so no
-    // script outlives a test that never released it.
-    setManageScript("here=$(dirname \"$0\"); while [ -d \"$here\" ] && [ ! -e \"$here/release\" ]; "
-                    "do sleep 0.05; done; printf '" +
+    // It also stops waiting once the program is removed, so a test that
+    // ends without releasing it leaves nothing running.
+    setManageScript("here=$(dirname \"$0\")\n"
+                    "while [ -d \"$here\" ] && [ ! -e \"$here/release\" ]; do sleep 0.05; done\n"
+                    "printf '" +
                     output + "'\n");
 }
 
 bool FakeProgram::release()
 {
-    QFile file(m_directory.filePath(QStringLiteral("desktop/release")));
+    QFile file(m_directory + QStringLiteral("/desktop/release"));
     return file.open(QIODevice::WriteOnly);
 }
 
@@ -96,7 +116,7 @@ QString FakeProgram::recordedRequestFolderMode(const QString &script) const
 
 void FakeProgram::write(const QString &relativePath, const QByteArray &content, bool executable)
 {
-    const QString path = m_directory.filePath(relativePath);
+    const QString path = m_directory + u'/' + relativePath;
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -110,7 +130,7 @@ void FakeProgram::write(const QString &relativePath, const QByteArray &content, 
 
 QByteArray FakeProgram::read(const QString &script, const QString &name) const
 {
-    QFile file(m_directory.filePath(QStringLiteral("record/") + script + u'/' + name));
+    QFile file(m_directory + QStringLiteral("/record/") + script + u'/' + name);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <memory>
 
 // A server program directory for tests. Its "node" is a shell script that
 // records how it was started (arguments, environment, the request file and
@@ -15,9 +16,19 @@ class FakeProgram
 public:
     explicit FakeProgram(const QString &nameTemplate =
                              QStringLiteral("tarnwick fake 'program' \"$x\" `y`; z \u00e9 XXXXXX"));
+    // A program in exactly this directory, as a launcher built for it needs;
+    // whatever an earlier run left there is replaced, and it is removed again.
+    struct Exactly
+    {
+        QString directory;
+    };
+    explicit FakeProgram(const Exactly &where);
+    ~FakeProgram();
+    FakeProgram(const FakeProgram &) = delete;
+    FakeProgram &operator=(const FakeProgram &) = delete;
 
-    bool isValid() const { return m_directory.isValid(); }
-    QString directory() const { return m_directory.path(); }
+    bool isValid() const { return m_valid; }
+    QString directory() const { return m_directory; }
 
     void setManageScript(const QByteArray &shell);
     void setServerScript(const QByteArray &shell);
@@ -34,8 +45,12 @@ public:
     QString recordedRequestFolderMode(const QString &script) const;
 
 private:
+    void populate();
     void write(const QString &relativePath, const QByteArray &content, bool executable = false);
     QByteArray read(const QString &script, const QString &name) const;
 
-    QTemporaryDir m_directory;
+    // Empty for a program at an exact directory.
+    std::unique_ptr<QTemporaryDir> m_temporary;
+    QString m_directory;
+    bool m_valid = false;
 };
