@@ -1,11 +1,16 @@
+#include "FakeProgram.h"
 #include "LaunchCommand.h"
+#include "runner/ChildProcess.h"
 #include "runner/InstalledLauncher.h"
 #include "runner/OsascriptElevation.h"
 #include "runner/PkexecElevation.h"
 #include "runner/ServerProgram.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -18,6 +23,7 @@ private Q_SLOTS:
     void osascriptScriptIsExact();
     void commandKeepsEachPathOneWord_data();
     void commandKeepsEachPathOneWord();
+    void osascriptShellLineKeepsEachPathOneWord();
     void launcherRunsWhatPkexecWouldRun_data();
     void launcherRunsWhatPkexecWouldRun();
     void platformDefaultIsPkexecWithoutLauncherInBuildTree();
@@ -61,6 +67,56 @@ void ElevationTest::commandKeepsEachPathOneWord()
     const QString launcher = program + u"/libexec/tarnwick-setup/tarnwick-setup-launcher"_s;
     QCOMPARE(PkexecElevation(launcher).command(node, script, request),
              (QStringList{u"/usr/bin/pkexec"_s, u"--disable-internal-agent"_s, launcher, request}));
+}
+
+namespace {
+
+// What "do shell script" runs for the elevation script and its items, built
+// as AppleScript does: "quoted form of" wraps a text in single quotes and
+// writes each single quote inside as '\''.
+QString shellLineOf(const QString &script, const QStringList &items)
+{
+    static const QRegularExpression expression(QStringLiteral(
+        R"re(do shell script "([^"]*)" & quoted form of \(item 1 of argv\) & " " & )re"
+        R"re(quoted form of \(item 2 of argv\) & " " & quoted form of \(item 3 of argv\) )re"
+        R"re(with administrator privileges)re"));
+    const QRegularExpressionMatch match = expression.match(script);
+    if (!match.hasMatch() || items.size() != 3)
+        return {};
+    QStringList quoted;
+    for (QString item : items)
+        quoted.append(u'\'' + item.replace(u"'"_s, u"'\\''"_s) + u'\'');
+    return match.captured(1) + quoted.join(u' ');
+}
+
+} // namespace
+
+void ElevationTest::osascriptShellLineKeepsEachPathOneWord()
+{
+    // The fake program's folder holds quotes, blanks, $, backquotes, a
+    // semicolon and non-ASCII; so does the request's folder.
+    FakeProgram program;
+    QVERIFY(program.isValid());
+    QTemporaryDir folder(QDir::tempPath() + u"/req 'a' \"$b\" `c`; d \u00e9 XXXXXX"_s);
+    QVERIFY(folder.isValid());
+    const QString request = folder.filePath(u"request.json"_s);
+    QVERIFY(QFile(request).open(QIODevice::WriteOnly));
+    const ServerProgram server(program.directory());
+
+    const QStringList command =
+        OsascriptElevation().command(server.node(), server.manageScript(), request);
+    QCOMPARE(command.size(), 6);
+    const QString line = shellLineOf(command.at(2), command.mid(3));
+    QVERIFY2(!line.isEmpty(), qPrintable(command.at(2)));
+    const ChildProcess::Result shell =
+        ChildProcess::run({u"/bin/sh"_s, u"-c"_s, line}, ChildProcess::ErrorStream::SameAsOutput);
+    QVERIFY(shell.started);
+    QCOMPARE(shell.output, QByteArray("done\n"));
+
+    QCOMPARE(program.recordedArguments(u"manage.mjs"_s),
+             (QStringList{server.node(), server.manageScript(), request}));
+    QCOMPARE(program.recordedEnvironment(u"manage.mjs"_s),
+             (QStringList{u"PATH=/usr/bin:/bin"_s, u"LANG=en_US.UTF-8"_s}));
 }
 
 void ElevationTest::launcherRunsWhatPkexecWouldRun_data()
