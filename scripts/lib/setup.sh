@@ -13,6 +13,8 @@ TARNWICK_PACKAGES=(
   nodejs
   pkexec polkitd dbus
 )
+# What scripts/fuzz adds: clang with its libFuzzer and sanitizer runtimes.
+TARNWICK_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 tarnwick_missing_packages() {
   local package
