@@ -17,6 +17,8 @@ TARNWICK_PACKAGES=(
   pkexec polkitd dbus
   desktop-file-utils appstream libxml2-utils librsvg2-bin dpkg-dev file
 )
+# What scripts/fuzz adds: clang with its libFuzzer and sanitizer runtimes.
+TARNWICK_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 tarnwick_missing_packages() {
   local package
