@@ -13,6 +13,9 @@ TARNWICK_PACKAGES=(
   nodejs
   pkexec polkitd dbus
 )
+# What scripts/bench needs beyond that: an X server to map the window on, and
+# the X library its start-up watcher talks to it with.
+TARNWICK_BENCH_PACKAGES=(xvfb libxcb1-dev)
 
 tarnwick_missing_packages() {
   local package
