@@ -7,17 +7,22 @@
 FigureLine::FigureLine(QString name) : m_name(std::move(name)), m_loadAtStart(load()) {}
 
 void FigureLine::printRatio(const QString &subject, double subjectValue, const QString &baseline,
-                            double baselineValue, const QString &unit, double target) const
+                            double baselineValue, const QString &unit,
+                            std::optional<double> target) const
 {
     const double ratio = baselineValue > 0 ? subjectValue / baselineValue : 0;
-    print(QStringLiteral("%1 %2 %3 vs %4 %5 %3: ratio %6 (target <= %7, %8)")
+    const QString verdict =
+        target ? QStringLiteral("target <= %1, %2")
+                     .arg(*target, 0, 'f', 2)
+                     .arg(ratio <= *target ? QStringLiteral("met") : QStringLiteral("MISSED"))
+               : QStringLiteral("no target");
+    print(QStringLiteral("%1 %2 %3 vs %4 %5 %3: ratio %6 (%7)")
               .arg(subject)
               .arg(subjectValue, 0, 'f', 3)
               .arg(unit, baseline)
               .arg(baselineValue, 0, 'f', 3)
               .arg(ratio, 0, 'f', 2)
-              .arg(target, 0, 'f', 2)
-              .arg(ratio <= target ? QStringLiteral("met") : QStringLiteral("MISSED")));
+              .arg(verdict));
 }
 
 void FigureLine::printLimit(double value, const QString &unit, std::optional<double> limit,

@@ -12,9 +12,10 @@ public:
     // Notes the load at the start of the figure.
     explicit FigureLine(QString name);
 
-    // A figure held to a ratio: subject / baseline <= target.
+    // A figure held to a ratio, subject / baseline <= target, or only
+    // reported when it has no target.
     void printRatio(const QString &subject, double subjectValue, const QString &baseline,
-                    double baselineValue, const QString &unit, double target) const;
+                    double baselineValue, const QString &unit, std::optional<double> target) const;
     // A figure held to an absolute limit, or only reported when it has
     // none; the reference (e.g. the idle figure) is shown beside it.
     void printLimit(double value, const QString &unit, std::optional<double> limit,

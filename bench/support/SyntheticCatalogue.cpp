@@ -2,7 +2,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 namespace {
 
@@ -34,23 +33,41 @@ QList<Operation> SyntheticCatalogue::forms(int formCount, int rowCount)
 
 QByteArray SyntheticCatalogue::json(const QList<Operation> &forms)
 {
-    QJsonArray array;
-    for (const Operation &operation : forms) {
-        QJsonArray fields;
-        for (const QStringList &texts : operation.fields)
-            fields.append(QJsonArray::fromStringList(texts));
-        array.append(QJsonObject{{QStringLiteral("id"), operation.id},
-                                 {QStringLiteral("title"), operation.title},
-                                 {QStringLiteral("info"), operation.info},
-                                 {QStringLiteral("button"), operation.button},
-                                 {QStringLiteral("fields"), fields}});
+    // Laid out as the shipped catalogue is, one member and one row a line,
+    // since the parser's share of the work depends on the layout too.
+    QByteArray text = "[\n";
+    for (qsizetype form = 0; form < forms.size(); ++form) {
+        const Operation &operation = forms.at(form);
+        text += "  {\n";
+        text += "    \"id\": " + quoted(operation.id) + ",\n";
+        text += "    \"title\": " + quoted(operation.title) + ",\n";
+        text += "    \"info\": " + quoted(operation.info) + ",\n";
+        text += "    \"button\": " + quoted(operation.button) + ",\n";
+        text += "    \"fields\": [\n";
+        for (qsizetype row = 0; row < operation.fields.size(); ++row) {
+            QByteArrayList texts;
+            for (const QString &field : operation.fields.at(row))
+                texts.append(quoted(field));
+            text += "      [" + texts.join(", ") + ']';
+            text += row + 1 < operation.fields.size() ? ",\n" : "\n";
+        }
+        text += "    ]\n";
+        text += form + 1 < forms.size() ? "  },\n" : "  }\n";
     }
-    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+    text += "]\n";
+    return text;
 }
 
 int SyntheticCatalogue::middleTextRow(int rowCount)
 {
     return rowCount / 2 / kindCount * kindCount;
+}
+
+QByteArray SyntheticCatalogue::quoted(const QString &text)
+{
+    // The JSON writer does the escaping; its one-element array is cut away.
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
 }
 
 QStringList SyntheticCatalogue::row(int index)

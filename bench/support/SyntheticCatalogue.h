@@ -18,4 +18,5 @@ public:
 
 private:
     static QStringList row(int index);
+    static QByteArray quoted(const QString &text);
 };
