@@ -128,6 +128,8 @@ void CatalogueTest::rejects_data()
     QTest::newRow("choice row without choices") << "[" + form(R"([["c","Choose","choice"]])") + "]";
     QTest::newRow("key twice in one form")
         << "[" + form(R"([["k","Key"],["k","Other","lines"]])") + "]";
+    QTest::newRow("key twice in one form, other rows between")
+        << "[" + form(R"([["m","M"],["k","Key"],["a","A"],["z","Z"],["k","Other","lines"]])") + "]";
 }
 
 void CatalogueTest::rejects()
