@@ -3,6 +3,8 @@
 // against cat of the same bytes through a pipe into /dev/null. Then the
 // longest stall of the GUI thread while a 1 MiB and a 16 MiB result arrive
 // in a shown form window.
+//
+//   tarnwick-bench-output [handback|stall]    (default: both)
 #include "FigureLine.h"
 #include "LagMeter.h"
 #include "PipeCopy.h"
@@ -173,8 +175,14 @@ void stall(qsizetype size, std::optional<double> limit)
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    handBack();
-    stall(mebibyte, 50);
-    stall(16 * mebibyte, std::nullopt);
+    const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (!part.isEmpty() && part != u"handback" && part != u"stall")
+        fail("usage: tarnwick-bench-output [handback|stall]");
+    if (part != u"stall")
+        handBack();
+    if (part != u"handback") {
+        stall(mebibyte, 50);
+        stall(16 * mebibyte, std::nullopt);
+    }
     return EXIT_SUCCESS;
 }
