@@ -181,6 +181,8 @@ void CatalogueTest::rejects_data()
     QTest::newRow("10 MB with one bad form at the end")
         << "[" + (form("[]") + ",").repeated(100'000) + form(R"([["k"]])") + "]";
     QTest::newRow("NUL byte after the document") << "[" + form("[]") + "]" + QByteArray(1, '\0');
+    QTest::newRow("key twice in one form, other rows between")
+        << "[" + form(R"([["m","M"],["k","Key"],["a","A"],["z","Z"],["k","Other","lines"]])") + "]";
 }
 
 void CatalogueTest::rejects()

@@ -1,6 +1,8 @@
 #include "runner/ChildProcess.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +18,7 @@ private Q_SLOTS:
     void readsUntilEveryWriterHasClosed();
     void passesWordsUnchanged();
     void keepsBytesExactly();
+    void keepsLongOutputWhole();
     void replacesEnvironmentWhenGiven();
     void inheritsEnvironmentOtherwise();
     void reportsLaunchFailure_data();
@@ -74,6 +77,31 @@ void ChildProcessTest::keepsBytesExactly()
 {
     const auto result = shell(u"printf 'a\\000b\\377\\r\\n\\n'"_s);
     QCOMPARE(result.output, QByteArray("a\0b\xff\r\n\n", 7));
+}
+
+void ChildProcessTest::keepsLongOutputWhole()
+{
+    // Many reads' worth, of a size no read boundary divides, printed in
+    // pieces so that reads come back short as well as full.
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    QByteArray content(3 * 1024 * 1024 + 4099, Qt::Uninitialized);
+    QRandomGenerator random(31337);
+    for (char &byte : content)
+        byte = char(random.bounded(256));
+    QFile file(directory.filePath(u"content"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), content.size());
+    file.close();
+
+    const auto result = ChildProcess::run(
+        {u"/bin/sh"_s, u"-c"_s,
+         u"dd if=\"$0\" bs=40000 count=5 2>/dev/null; sleep 0.1; tail -c +200001 \"$0\""_s,
+         file.fileName()},
+        ChildProcess::ErrorStream::Discarded);
+    QVERIFY(result.started);
+    QCOMPARE(result.output.size(), content.size());
+    QVERIFY(result.output == content);
 }
 
 void ChildProcessTest::replacesEnvironmentWhenGiven()

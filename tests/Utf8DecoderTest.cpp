@@ -159,6 +159,26 @@ void Utf8DecoderTest::decodes_data()
     QTest::newRow("F5 to FF") << bytes({0xF5, 0xF8, 0xFB, 0xFC, 0xFE, 0xFF, 0x41})
                               << units({fffd, fffd, fffd, fffd, fffd, fffd, u'A'});
 
+    // Long ASCII stretches are taken several bytes at a time; a multi-byte
+    // character, a stray byte or a cut-off sequence at any offset of such a
+    // stretch must still be found, with the ASCII around it kept in order.
+    const QByteArray ascii = "abcdefghijklmnopqrstuvwx";
+    for (int offset = 0; offset <= 17; ++offset) {
+        const QByteArray before = ascii.left(offset);
+        const QByteArray after = ascii.mid(offset);
+        const QString textBefore = QString::fromLatin1(before);
+        const QString textAfter = QString::fromLatin1(after);
+        QTest::addRow("ascii stretch, 2-byte at %d", offset)
+            << before + "\xC3\xA9" + after << textBefore + QChar(0x00E9) + textAfter;
+        QTest::addRow("ascii stretch, 4-byte at %d", offset)
+            << before + "\xF0\x9F\x98\x80" + after
+            << textBefore + units({0xD83D, 0xDE00}) + textAfter;
+        QTest::addRow("ascii stretch, stray continuation at %d", offset)
+            << before + "\x80" + after << textBefore + QChar(fffd) + textAfter;
+        QTest::addRow("ascii stretch, cut-off 3-byte at %d", offset)
+            << before + "\xE2\x82" + after << textBefore + QChar(fffd) + textAfter;
+    }
+
     // The worked example beside the maximal-subpart rule in the Unicode
     // Standard.
     QTest::newRow("maximal subpart example")

@@ -19,6 +19,9 @@ TARNWICK_PACKAGES=(
 )
 # What scripts/fuzz adds: clang with its libFuzzer and sanitizer runtimes.
 TARNWICK_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# What scripts/bench needs beyond that: an X server to map the window on, and
+# the X library its start-up watcher talks to it with.
+TARNWICK_BENCH_PACKAGES=(xvfb libxcb1-dev)
 
 tarnwick_missing_packages() {
   local package

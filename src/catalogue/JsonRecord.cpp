@@ -17,7 +17,9 @@ std::optional<QStringList> JsonRecord::texts(const QJsonValue &value)
     const QJsonArray array = value.toArray();
     QStringList result;
     result.reserve(array.size());
-    for (const QJsonValue &element : array) {
+    // Each element is read in place: turning it into a QJsonValue first would
+    // copy and release it for every text of a large catalogue.
+    for (const QJsonValueConstRef element : array) {
         if (!element.isString())
             return std::nullopt;
         result.append(element.toString());

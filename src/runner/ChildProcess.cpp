@@ -1,6 +1,7 @@
 #include "runner/ChildProcess.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -133,12 +134,19 @@ ChildProcess::Result ChildProcess::run(const QStringList &argv, ErrorStream erro
     }
     result.started = true;
 
-    char buffer[65536];
+    // Read straight into the array's free space, which grows by doubling in
+    // place: appending from a buffer of our own copied every byte once more,
+    // and QByteArray's growth on append moved the whole output at every step.
+    constexpr qsizetype chunk = 65536;
+    QByteArray &output = result.output;
     for (;;) {
-        const ssize_t count = ::read(readEnd.get(), buffer, sizeof buffer);
-        if (count > 0)
-            result.output.append(buffer, count);
-        else if (count == 0 || errno != EINTR)
+        const qsizetype size = output.size();
+        if (output.capacity() - size < chunk)
+            output.reserve(std::max(2 * output.capacity(), size + chunk));
+        output.resize(size + chunk);
+        const ssize_t count = ::read(readEnd.get(), output.data() + size, chunk);
+        output.resize(size + std::max<ssize_t>(count, 0));
+        if (count == 0 || (count < 0 && errno != EINTR))
             break;
     }
     readEnd.reset();

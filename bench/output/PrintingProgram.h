@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// A server program directory whose management script prints one file of a
+// given size, lines of mostly ASCII text with a few accented words, and
+// nothing else. Its "node" hands the script straight to sh: the tests' fake
+// program keeps a record of each run, which would add to the times here.
+class PrintingProgram
+{
+public:
+    explicit PrintingProgram(qsizetype outputBytes);
+
+    bool isValid() const { return m_valid; }
+    QString directory() const { return m_directory.path(); }
+    // The file the management script prints.
+    QString outputPath() const;
+    // The text of that output, as the result box should show it.
+    QString outputText() const;
+
+private:
+    bool write(const QString &relativePath, const QByteArray &content, bool executable);
+
+    QTemporaryDir m_directory;
+    bool m_valid = false;
+};

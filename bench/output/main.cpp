@@ -1,0 +1,188 @@
+// The output path. First, a management script prints 64 MiB: the time from
+// SetupView::perform to the hand-back (busy false, the outcome in result)
+// against cat of the same bytes through a pipe into /dev/null. Then the
+// longest stall of the GUI thread while a 1 MiB and a 16 MiB result arrive
+// in a shown form window.
+//
+//   tarnwick-bench-output [handback|stall]    (default: both)
+#include "FigureLine.h"
+#include "LagMeter.h"
+#include "PipeCopy.h"
+#include "PrintingProgram.h"
+#include "SideBySide.h"
+#include "SyntheticCatalogue.h"
+#include "UnprivilegedElevation.h"
+#include "form/SetupView.h"
+#include "window/FormView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+namespace {
+
+constexpr qsizetype mebibyte = 1024 * 1024;
+constexpr int rounds = 9;
+constexpr int stallRounds = 7;
+// How long the window is watched after the hand-back, for the layout and
+// painting the new result sets off.
+constexpr int settleMs = 300;
+
+[[noreturn]] void fail(const char *message)
+{
+    std::fprintf(stderr, "%s\n", message);
+    std::exit(EXIT_FAILURE);
+}
+
+// QTest::qWait sleeps in steps of 10 ms between its rounds of events, which
+// the meter would take for stalls; a plain event loop does not.
+void runEventsFor(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs the view's form and returns once the hand-back has happened; the
+// meter, when given, is read from the moment of perform to settleMs after.
+void performAndWait(SetupView &view, LagMeter *meter = nullptr)
+{
+    QEventLoop loop;
+    QObject::connect(&view, &SetupView::busyChanged, &loop, [&view, &loop, meter] {
+        if (view.busy())
+            return;
+        if (meter)
+            QTimer::singleShot(settleMs, &loop, &QEventLoop::quit);
+        else
+            loop.quit();
+    });
+    if (meter)
+        meter->start();
+    view.perform();
+    loop.exec();
+    if (meter)
+        meter->stop();
+}
+
+std::unique_ptr<SetupView> viewOver(const PrintingProgram &program)
+{
+    if (!program.isValid())
+        fail("cannot write the printing program");
+    auto view = std::make_unique<SetupView>(SyntheticCatalogue::forms(1, 3), program.directory());
+    view->setElevation(std::make_shared<UnprivilegedElevation>());
+    return view;
+}
+
+void handBack()
+{
+    const PrintingProgram program(64 * mebibyte);
+    const auto view = viewOver(program);
+    const QString expected = program.outputText();
+    performAndWait(*view);
+    if (view->result() != expected)
+        fail("the result is not the script's output");
+    if (!PipeCopy::run(program.outputPath()))
+        fail("cat through a pipe failed");
+
+    const FigureLine line(QStringLiteral("output 64 MiB, perform to hand-back"));
+    const SideBySide::Medians medians = SideBySide::run(
+        rounds,
+        [&] {
+            QElapsedTimer clock;
+            clock.start();
+            performAndWait(*view);
+            const double elapsed = clock.nsecsElapsed() / 1e6;
+            if (view->result().size() != expected.size())
+                fail("the result is not the script's output");
+            return SideBySide::Sample{elapsed};
+        },
+        [&] {
+            QElapsedTimer clock;
+            clock.start();
+            if (!PipeCopy::run(program.outputPath()))
+                fail("cat through a pipe failed");
+            return SideBySide::Sample{clock.nsecsElapsed() / 1e6};
+        });
+    line.printRatio(QStringLiteral("SetupView::perform"), medians.subject.at(0),
+                    QStringLiteral("cat | cat >/dev/null"), medians.baseline.at(0),
+                    QStringLiteral("ms"), 3);
+
+    // Unlike cat, the app must keep what it reads and then hold it as text:
+    // the least that costs is filling that much fresh memory once.
+    const FigureLine floorLine(QStringLiteral("output 64 MiB, fresh memory filled"));
+    const SideBySide::Medians floor = SideBySide::run(
+        rounds,
+        [&] {
+            QElapsedTimer clock;
+            clock.start();
+            const QByteArray bytes(expected.size(), 'x');
+            const QString text(expected.size(), u'x');
+            return SideBySide::Sample{clock.nsecsElapsed() / 1e6};
+        },
+        [&] {
+            QElapsedTimer clock;
+            clock.start();
+            if (!PipeCopy::run(program.outputPath()))
+                fail("cat through a pipe failed");
+            return SideBySide::Sample{clock.nsecsElapsed() / 1e6};
+        });
+    floorLine.printRatio(QStringLiteral("64 MiB bytes + 64 Mi characters"), floor.subject.at(0),
+                         QStringLiteral("cat | cat >/dev/null"), floor.baseline.at(0),
+                         QStringLiteral("ms"), std::nullopt);
+}
+
+void stall(qsizetype size, std::optional<double> limit)
+{
+    const PrintingProgram program(size);
+    const auto view = viewOver(program);
+    FormView window(*view);
+    window.resize(640, 720);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        fail("the form window did not come up");
+    // Lets the first showing's address discovery end before anything is timed.
+    runEventsFor(300);
+
+    LagMeter meter;
+    QList<double> idle;
+    QList<double> gaps;
+    const FigureLine line(QStringLiteral("output %1 MiB, longest GUI stall").arg(size / mebibyte));
+    for (int round = 0; round < stallRounds; ++round) {
+        meter.start();
+        runEventsFor(settleMs);
+        meter.stop();
+        idle.append(meter.longestGap());
+        performAndWait(*view, &meter);
+        gaps.append(meter.longestGap());
+    }
+    const double worst = *std::max_element(gaps.cbegin(), gaps.cend());
+    line.printLimit(SideBySide::median(gaps), QStringLiteral("ms"), limit,
+                    QStringLiteral("median of %1, worst %2 ms, idle loop %3 ms")
+                        .arg(stallRounds)
+                        .arg(worst, 0, 'f', 1)
+                        .arg(SideBySide::median(idle), 0, 'f', 1));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (!part.isEmpty() && part != u"handback" && part != u"stall")
+        fail("usage: tarnwick-bench-output [handback|stall]");
+    if (part != u"stall")
+        handBack();
+    if (part != u"handback") {
+        stall(mebibyte, 50);
+        stall(16 * mebibyte, std::nullopt);
+    }
+    return EXIT_SUCCESS;
+}
