@@ -1,3 +1,4 @@
+#include "app/QuitOnSignals.h"
 #include "app/TarnwickSetup.h"
 
 #include <QApplication>
@@ -5,6 +6,7 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    const QuitOnSignals quitOnSignals;
     TarnwickSetup setup;
     setup.openWindow();
     return application.exec();
