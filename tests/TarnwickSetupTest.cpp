@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -23,6 +24,7 @@ private Q_SLOTS:
     void showsReinstallMessage_data();
     void showsReinstallMessage();
     void showsFirstFormOfValidCatalogue();
+    void quittingRemovesFoldersOfRunsUnderWay_data();
     void quittingRemovesFoldersOfRunsUnderWay();
 };
 
@@ -82,8 +84,19 @@ void TarnwickSetupTest::showsFirstFormOfValidCatalogue()
     QCOMPARE(QGuiApplication::desktopFileName(), u"org.tarnwick.Setup"_s);
 }
 
+void TarnwickSetupTest::quittingRemovesFoldersOfRunsUnderWay_data()
+{
+    QTest::addColumn<int>("signalNumber");
+
+    QTest::newRow("File > Quit") << 0;
+    QTest::newRow("SIGTERM, as at logout") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
 void TarnwickSetupTest::quittingRemovesFoldersOfRunsUnderWay()
 {
+    QFETCH(int, signalNumber);
     QTemporaryDir temporary;
     QVERIFY(temporary.isValid());
     FakeProgram program;
@@ -97,8 +110,15 @@ void TarnwickSetupTest::quittingRemovesFoldersOfRunsUnderWay()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"TMPDIR"_s, temporary.path());
     app.setProcessEnvironment(environment);
-    app.start(qEnvironmentVariable("TARNWICK_QUIT_PROBE"),
-              {fixture(u"valid.json"_s), program.directory()});
+    app.start(
+        qEnvironmentVariable("TARNWICK_QUIT_PROBE"),
+        {fixture(u"valid.json"_s), program.directory(), signalNumber ? u"signal"_s : u"menu"_s});
+    if (signalNumber) {
+        QTRY_VERIFY_WITH_TIMEOUT(app.canReadLine() || app.state() == QProcess::NotRunning, 30000);
+        QCOMPARE(app.state(), QProcess::Running);
+        QCOMPARE(RequestFolders::in(temporary.path()).size(), 2);
+        QCOMPARE(::kill(pid_t(app.processId()), signalNumber), 0);
+    }
     QVERIFY2(app.waitForFinished(60000), "the app did not quit");
     const QByteArray errors = app.readAllStandardError();
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);

@@ -1,10 +1,12 @@
 // Not a test by itself: TarnwickSetupTest starts it to quit a whole app while
-// runs and a discovery are under way. Arguments: the catalogue and the program
-// folder. It prints "running" once both runs have their request files, then
-// closes one window, then quits through File > Quit, answering every
-// "close anyway?" question with Close.
+// runs and a discovery are under way. Arguments: the catalogue, the program
+// folder and how to quit. It prints "running" once both runs have their
+// request files; then, for "menu", it closes one window and quits through
+// File > Quit, answering every "close anyway?" question with Close; for
+// "signal" it waits, as the app does, for a signal to quit on.
 #include "RequestFolders.h"
 #include "UnprivilegedElevation.h"
+#include "app/QuitOnSignals.h"
 #include "app/TarnwickSetup.h"
 #include "form/SetupView.h"
 #include "window/MainWindow.h"
@@ -39,8 +41,12 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() != 3)
+    if (arguments.size() != 4)
         return 2;
+    const bool byMenu = arguments.at(3) == u"menu";
+    const QuitOnSignals quitOnSignals;
+    if (!quitOnSignals.isActive())
+        return 3;
     TarnwickSetup setup(arguments.at(1), arguments.at(2));
 
     const auto elevation = std::make_shared<UnprivilegedElevation>();
@@ -66,6 +72,8 @@ int main(int argc, char *argv[])
         poll.stop();
         std::puts("running");
         std::fflush(stdout);
+        if (!byMenu)
+            return;
         windows.constFirst()->close();
         QTimer::singleShot(100, &application, [&windows] {
             QAction *quit = windows.constLast()
