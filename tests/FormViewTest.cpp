@@ -49,6 +49,7 @@ private Q_SLOTS:
     void busyDisablesInputButNotResult();
     void copyButtonFollowsInvitation();
     void showsTextsAsWritten();
+    void showsHostileTextsWithoutHarm();
     void resultBoxSplitsLines();
     void tabOrderRunsTopToBottom();
 
@@ -474,6 +475,26 @@ void FormViewTest::showsTextsAsWritten()
     // The ampersand is shown rather than taken for a shortcut mark.
     QCOMPARE(QAccessible::queryAccessibleInterface(runButton())->text(QAccessible::Name),
              u"&Run <b>it</b>"_s);
+}
+
+void FormViewTest::showsHostileTextsWithoutHarm()
+{
+    // What a catalogue may hold and still decode: NUL, lone surrogates and
+    // very long texts.
+    const QString nul = u"Ti"_s + QChar(0) + u"tle"_s;
+    const QString lone = u"info "_s + QChar(0xD800) + u" end "_s + QChar(0xDC00);
+    const QString longInfo = u"word "_s.repeated(200'000);
+    makeForm({{u"a"_s, nul, lone, u"Run"_s, {{u"k"_s, nul}}},
+              {u"b"_s, u"Long"_s, longInfo, u"Run"_s, {{u"k"_s, QString(100'000, u'x')}}}});
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QCOMPARE(m_form->findChild<QComboBox *>(u"picker"_s)->currentText(), nul);
+    QCOMPARE(m_form->findChild<QLabel *>(u"info"_s)->text(), lone);
+    QVERIFY(!m_form->grab().isNull());
+
+    m_view->setSelected(u"b"_s);
+    QTRY_COMPARE(m_form->findChild<QLabel *>(u"info"_s)->text(), longInfo);
+    QVERIFY(!m_form->grab().isNull());
 }
 
 void FormViewTest::resultBoxSplitsLines()
