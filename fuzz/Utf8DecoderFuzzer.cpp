@@ -1,5 +1,6 @@
-// Fuzzes Utf8Decoder::decode against the promises of its header: well-formed
-// UTF-16 out, valid UTF-8 kept exactly, one U+FFFD per maximal subpart.
+// Fuzzes Utf8Decoder against the promises of its header: well-formed UTF-16
+// out, valid UTF-8 kept exactly, one U+FFFD per maximal subpart, and the same
+// text whether the bytes come in one piece or many.
 
 #include "Property.h"
 #include "runner/Utf8Decoder.h"
@@ -88,5 +89,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         require(text.contains(QChar(replacement)), "invalid UTF-8 gave no U+FFFD");
     require(text == maximalSubpartReading(bytes),
             "the text differs from the maximal-subpart reading of the bytes");
+
+    // Fed in pieces, as a child's output arrives, the text is the same. The
+    // pieces' lengths come from the bytes themselves, so each input has its
+    // own cuts and the fuzzer can steer them.
+    Utf8Decoder decoder;
+    for (qsizetype at = 0; at < bytes.size();) {
+        const qsizetype length =
+            std::min<qsizetype>(1 + uchar(bytes.at(at)) % 5, bytes.size() - at);
+        decoder.feed(bytes.sliced(at, length));
+        at += length;
+    }
+    require(decoder.finish() == text, "feeding the bytes in pieces gave another text");
     return 0;
 }

@@ -87,6 +87,7 @@ private Q_SLOTS:
     void replacesTruncationOnceWhereFromUtf8DoesNot();
     void roundTripsRandomValidText();
     void randomBytesGiveWellFormedText();
+    void randomPiecesGiveSameText();
 };
 
 void Utf8DecoderTest::decodes_data()
@@ -192,6 +193,18 @@ void Utf8DecoderTest::decodes()
     QFETCH(QString, expected);
 
     QCOMPARE(Utf8Decoder::decode(input), expected);
+
+    // The same bytes fed in two pieces cut anywhere, and one by one.
+    for (qsizetype cut = 0; cut <= input.size(); ++cut) {
+        Utf8Decoder decoder;
+        decoder.feed(QByteArrayView(input).first(cut));
+        decoder.feed(QByteArrayView(input).sliced(cut));
+        QVERIFY2(decoder.finish() == expected, qPrintable(QStringLiteral("cut at %1").arg(cut)));
+    }
+    Utf8Decoder decoder;
+    for (const char byte : input)
+        decoder.feed(QByteArrayView(&byte, 1));
+    QCOMPARE(decoder.finish(), expected);
 }
 
 void Utf8DecoderTest::replacesTruncationOnceWhereFromUtf8DoesNot()
@@ -242,6 +255,29 @@ void Utf8DecoderTest::randomBytesGiveWellFormedText()
         const QString joined = Utf8Decoder::decode(head + 'x' + tail);
         if (joined != decodedHead + u'x' + decodedTail)
             QFAIL(qPrintable(QStringLiteral("ASCII byte did not separate %1").arg(hex)));
+    }
+}
+
+void Utf8DecoderTest::randomPiecesGiveSameText()
+{
+    QRandomGenerator random(31337);
+    for (int round = 0; round < 3000; ++round) {
+        const QByteArray input = randomSoup(random, random.bounded(64));
+        Utf8Decoder decoder;
+        QList<qsizetype> cuts;
+        for (qsizetype at = 0; at < input.size();) {
+            const qsizetype length = std::min<qsizetype>(random.bounded(1, 6), input.size() - at);
+            decoder.feed(QByteArrayView(input).sliced(at, length));
+            at += length;
+            cuts.append(at);
+        }
+        if (decoder.finish() != Utf8Decoder::decode(input)) {
+            QStringList where;
+            for (const qsizetype cut : std::as_const(cuts))
+                where.append(QString::number(cut));
+            QFAIL(qPrintable(QStringLiteral("%1 cut at %2")
+                                 .arg(QString::fromLatin1(input.toHex(' ')), where.join(u' '))));
+        }
     }
 }
 

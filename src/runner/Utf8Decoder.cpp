@@ -1,24 +1,20 @@
 #include "runner/Utf8Decoder.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
 constexpr char16_t replacement = 0xFFFD;
 
-} // namespace
-
-QString Utf8Decoder::decode(QByteArrayView bytes)
+// Decodes bytes as if they ended the input, writing from out on; returns the
+// end of what was written. Every input byte yields at most one UTF-16 code
+// unit (a four-byte character yields two), so bytes.size() units suffice.
+QChar *decodeInto(QByteArrayView bytes, QChar *out)
 {
     const auto *in = reinterpret_cast<const uchar *>(bytes.data());
     const qsizetype size = bytes.size();
-
-    // Every input byte yields at most one UTF-16 code unit (a four-byte
-    // character yields two), so one allocation up front is always enough.
-    QString text;
-    text.resize(size);
-    QChar *const begin = text.data();
-    QChar *out = begin;
 
     qsizetype i = 0;
     while (i < size) {
@@ -90,6 +86,84 @@ QString Utf8Decoder::decode(QByteArrayView bytes)
         }
     }
 
-    text.resize(out - begin);
+    return out;
+}
+
+// How many bytes at the end of bytes begin a sequence that more bytes could
+// still complete: a lead byte followed by fitting continuation bytes, fewer
+// than its length. Anything else at the end is decided whatever follows.
+qsizetype openTail(QByteArrayView bytes)
+{
+    const auto *in = reinterpret_cast<const uchar *>(bytes.data());
+    const qsizetype size = bytes.size();
+    for (qsizetype back = 1; back <= 3 && back <= size; ++back) {
+        const uchar lead = in[size - back];
+        if (lead >= 0x80 && lead <= 0xBF)
+            continue;
+        const int length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                           : lead >= 0xE0 && lead <= 0xEF ? 3
+                           : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                          : 0;
+        if (back >= length)
+            return 0;
+        uchar lower = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        uchar upper = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        for (qsizetype k = size - back + 1; k < size; ++k) {
+            if (in[k] < lower || in[k] > upper)
+                return 0;
+            lower = 0x80;
+            upper = 0xBF;
+        }
+        return back;
+    }
+    return 0;
+}
+
+} // namespace
+
+QString Utf8Decoder::decode(QByteArrayView bytes)
+{
+    QString text;
+    text.resize(bytes.size());
+    QChar *const end = decodeInto(bytes, text.data());
+    text.resize(end - text.constData());
     return text;
+}
+
+void Utf8Decoder::feed(QByteArrayView bytes)
+{
+    // A held sequence goes first; copying the piece behind it happens at
+    // most once a piece, and pieces are small.
+    QByteArray joined;
+    if (!m_held.isEmpty()) {
+        joined = m_held;
+        joined.append(bytes);
+        bytes = joined;
+    }
+    // Up to the open tail, decoding as if the input ended there gives what
+    // decoding everything would: what comes later cannot change it.
+    const qsizetype tail = openTail(bytes);
+    append(bytes.chopped(tail));
+    m_held = bytes.last(tail).toByteArray();
+}
+
+QString Utf8Decoder::finish()
+{
+    append(m_held);
+    m_held.clear();
+    return std::exchange(m_text, QString());
+}
+
+void Utf8Decoder::append(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    // Grow by doubling, which a large block does in place, so the text is
+    // written once however many pieces it arrives in.
+    const qsizetype size = m_text.size();
+    if (m_text.capacity() - size < bytes.size())
+        m_text.reserve(std::max(2 * m_text.capacity(), size + bytes.size()));
+    m_text.resize(size + bytes.size());
+    QChar *const end = decodeInto(bytes, m_text.data() + size);
+    m_text.resize(end - m_text.constData());
 }

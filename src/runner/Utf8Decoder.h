@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -9,8 +10,23 @@
 // no byte-order mark is dropped and nothing is trimmed. QString::fromUtf8
 // replaces a truncated sequence byte by byte, which would show a server's
 // output differently from what it wrote, hence a decoder of our own.
+//
+// It also decodes piece by piece as the output arrives, so that a long output
+// is never held as bytes and as text at once; the pieces may cut a sequence
+// anywhere, and the text is the same as from decoding all bytes in one go.
 class Utf8Decoder
 {
 public:
     static QString decode(QByteArrayView bytes);
+
+    void feed(QByteArrayView bytes);
+    // The text of everything fed; a sequence cut off at the end is one U+FFFD.
+    QString finish();
+
+private:
+    void append(QByteArrayView bytes);
+
+    QString m_text;
+    // The start of a sequence that the next piece may complete: at most three bytes.
+    QByteArray m_held;
 };
