@@ -94,14 +94,28 @@ void ChildProcessTest::keepsLongOutputWhole()
     QCOMPARE(file.write(content), content.size());
     file.close();
 
-    const auto result = ChildProcess::run(
-        {u"/bin/sh"_s, u"-c"_s,
-         u"dd if=\"$0\" bs=40000 count=5 2>/dev/null; sleep 0.1; tail -c +200001 \"$0\""_s,
-         file.fileName()},
-        ChildProcess::ErrorStream::Discarded);
+    const QStringList command{
+        u"/bin/sh"_s, u"-c"_s,
+        u"dd if=\"$0\" bs=40000 count=5 2>/dev/null; sleep 0.1; tail -c +200001 \"$0\""_s,
+        file.fileName()};
+    const auto result = ChildProcess::run(command, ChildProcess::ErrorStream::Discarded);
     QVERIFY(result.started);
     QCOMPARE(result.output.size(), content.size());
     QVERIFY(result.output == content);
+
+    // Through a sink the same bytes come in pieces, in order, and nothing is kept.
+    QByteArray pieces;
+    int count = 0;
+    const auto streamed = ChildProcess::run(command, ChildProcess::ErrorStream::Discarded,
+                                            std::nullopt, [&](QByteArrayView piece) {
+                                                pieces.append(piece);
+                                                ++count;
+                                            });
+    QVERIFY(streamed.started);
+    QVERIFY(streamed.output.isEmpty());
+    QCOMPARE(pieces.size(), content.size());
+    QVERIFY(pieces == content);
+    QVERIFY(count > 1);
 }
 
 void ChildProcessTest::replacesEnvironmentWhenGiven()

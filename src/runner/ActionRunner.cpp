@@ -67,9 +67,13 @@ QString ActionRunner::runIn(const QString &directory, const QJsonObject &request
         return failure;
 
     const QStringList command = elevation.command(program.node(), program.manageScript(), path);
+    // Decoded as it arrives, so a long output is never held as bytes and
+    // as text at once.
+    Utf8Decoder decoder;
     const ChildProcess::Result child =
-        ChildProcess::run(command, ChildProcess::ErrorStream::SameAsOutput);
+        ChildProcess::run(command, ChildProcess::ErrorStream::SameAsOutput, std::nullopt,
+                          [&decoder](QByteArrayView piece) { decoder.feed(piece); });
     if (!child.started)
         return child.error;
-    return Utf8Decoder::decode(child.output);
+    return decoder.finish();
 }

@@ -78,7 +78,8 @@ bool makePipe(Descriptor &readEnd, Descriptor &writeEnd)
 } // namespace
 
 ChildProcess::Result ChildProcess::run(const QStringList &argv, ErrorStream errors,
-                                       const std::optional<QStringList> &environment)
+                                       const std::optional<QStringList> &environment,
+                                       const Sink &sink)
 {
     Result result;
     if (argv.isEmpty()) {
@@ -134,10 +135,26 @@ ChildProcess::Result ChildProcess::run(const QStringList &argv, ErrorStream erro
     }
     result.started = true;
 
+    constexpr qsizetype chunk = 65536;
+    if (sink) {
+        // One buffer, read into again and again, stays in the cache.
+        QByteArray buffer(chunk, Qt::Uninitialized);
+        for (;;) {
+            const ssize_t count = ::read(readEnd.get(), buffer.data(), chunk);
+            if (count > 0)
+                sink(QByteArrayView(buffer.constData(), count));
+            else if (count == 0 || errno != EINTR)
+                break;
+        }
+        readEnd.reset();
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        return result;
+    }
+
     // Read straight into the array's free space, which grows by doubling in
     // place: appending from a buffer of our own copied every byte once more,
     // and QByteArray's growth on append moved the whole output at every step.
-    constexpr qsizetype chunk = 65536;
     QByteArray &output = result.output;
     for (;;) {
         const qsizetype size = output.size();

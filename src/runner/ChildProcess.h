@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // Runs one child process with its output on a pipe, reads the pipe until every
@@ -31,8 +33,15 @@ public:
         QString error;
     };
 
+    // Takes each piece of output as it is read; the pieces are only valid
+    // during the call.
+    using Sink = std::function<void(QByteArrayView)>;
+
     // argv's first word is the executable's path, run as is (no PATH
-    // search). A given environment replaces the app's own entirely.
+    // search). A given environment replaces the app's own entirely. With a
+    // sink, the output goes there piece by piece and Result::output stays
+    // empty, so a long output is never held whole.
     static Result run(const QStringList &argv, ErrorStream errors,
-                      const std::optional<QStringList> &environment = std::nullopt);
+                      const std::optional<QStringList> &environment = std::nullopt,
+                      const Sink &sink = {});
 };
