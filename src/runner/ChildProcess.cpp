@@ -1,7 +1,6 @@
 #include "runner/ChildProcess.h"
 
 #include <QFile>
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -135,35 +134,17 @@ ChildProcess::Result ChildProcess::run(const QStringList &argv, ErrorStream erro
     }
     result.started = true;
 
+    // One buffer, read into again and again, stays in the cache; without a
+    // sink of the caller's, the pieces are kept whole in the result.
+    const Sink keep = [&result](QByteArrayView piece) { result.output.append(piece); };
+    const Sink &take = sink ? sink : keep;
     constexpr qsizetype chunk = 65536;
-    if (sink) {
-        // One buffer, read into again and again, stays in the cache.
-        QByteArray buffer(chunk, Qt::Uninitialized);
-        for (;;) {
-            const ssize_t count = ::read(readEnd.get(), buffer.data(), chunk);
-            if (count > 0)
-                sink(QByteArrayView(buffer.constData(), count));
-            else if (count == 0 || errno != EINTR)
-                break;
-        }
-        readEnd.reset();
-        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
-        return result;
-    }
-
-    // Read straight into the array's free space, which grows by doubling in
-    // place: appending from a buffer of our own copied every byte once more,
-    // and QByteArray's growth on append moved the whole output at every step.
-    QByteArray &output = result.output;
+    QByteArray buffer(chunk, Qt::Uninitialized);
     for (;;) {
-        const qsizetype size = output.size();
-        if (output.capacity() - size < chunk)
-            output.reserve(std::max(2 * output.capacity(), size + chunk));
-        output.resize(size + chunk);
-        const ssize_t count = ::read(readEnd.get(), output.data() + size, chunk);
-        output.resize(size + std::max<ssize_t>(count, 0));
-        if (count == 0 || (count < 0 && errno != EINTR))
+        const ssize_t count = ::read(readEnd.get(), buffer.data(), chunk);
+        if (count > 0)
+            take(QByteArrayView(buffer.constData(), count));
+        else if (count == 0 || errno != EINTR)
             break;
     }
     readEnd.reset();
