@@ -135,8 +135,8 @@ void RunningRequestsTest::removesOnlyItsOwnFolders()
     RunningRequests running;
     const QString first = m_temporary->filePath(u"first"_s);
     const QString second = m_temporary->filePath(u"second"_s);
-    QVERIFY(createWithRequest(running, first, first == first));
-    QVERIFY(createWithRequest(running, second, first == second));
+    QVERIFY(createWithRequest(running, first, true));
+    QVERIFY(createWithRequest(running, second, false));
 
     running.remove(first);
     QVERIFY(!QFileInfo::exists(first));
@@ -160,8 +160,8 @@ void RunningRequestsTest::removeAllEmptiesAndRefusesNewFolders()
     RunningRequests running;
     const QString first = m_temporary->filePath(u"first"_s);
     const QString second = m_temporary->filePath(u"second"_s);
-    QVERIFY(createWithRequest(running, first, second == first));
-    QVERIFY(createWithRequest(running, second, second == second));
+    QVERIFY(createWithRequest(running, first, false));
+    QVERIFY(createWithRequest(running, second, true));
 
     running.removeAll();
     QVERIFY(running.isEmpty());
