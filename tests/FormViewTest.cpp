@@ -24,7 +24,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 
 using namespace Qt::StringLiterals;
 
@@ -50,7 +49,6 @@ private Q_SLOTS:
     void copyButtonFollowsInvitation();
     void showsTextsAsWritten();
     void showsHostileTextsWithoutHarm();
-    void resultBoxSplitsLines();
     void tabOrderRunsTopToBottom();
 
 private:
@@ -495,22 +493,6 @@ void FormViewTest::showsHostileTextsWithoutHarm()
     m_view->setSelected(u"b"_s);
     QTRY_COMPARE(m_form->findChild<QLabel *>(u"info"_s)->text(), longInfo);
     QVERIFY(!m_form->grab().isNull());
-}
-
-void FormViewTest::resultBoxSplitsLines()
-{
-    ResultBox box;
-    box.setResult(u"one\rtwo\r\nthree\nfour\u2028five"_s);
-    QCOMPARE(box.document()->blockCount(), 4);
-    QCOMPARE(box.document()->findBlockByNumber(0).text(), u"one"_s);
-    QCOMPARE(box.document()->findBlockByNumber(1).text(), u"two"_s);
-    QCOMPARE(box.document()->findBlockByNumber(2).text(), u"three"_s);
-    box.resize(400, 140);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
-    QCOMPARE(box.document()->findBlockByNumber(3).layout()->lineCount(), 2);
-    QVERIFY(box.isReadOnly());
-    QVERIFY(box.textInteractionFlags() & Qt::TextSelectableByMouse);
 }
 
 void FormViewTest::tabOrderRunsTopToBottom()

@@ -2,6 +2,7 @@
 
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -11,6 +12,7 @@ class ResultBoxTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void splitsLines();
     void longResultArrivesWhole_data();
     void longResultArrivesWhole();
     void windowKeepsRunningWhileFilling();
@@ -30,6 +32,22 @@ QStringList blocksOf(const QPlainTextEdit &box)
 }
 
 } // namespace
+
+void ResultBoxTest::splitsLines()
+{
+    ResultBox box;
+    box.setResult(u"one\rtwo\r\nthree\nfour\u2028five"_s);
+    QCOMPARE(box.document()->blockCount(), 4);
+    QCOMPARE(box.document()->findBlockByNumber(0).text(), u"one"_s);
+    QCOMPARE(box.document()->findBlockByNumber(1).text(), u"two"_s);
+    QCOMPARE(box.document()->findBlockByNumber(2).text(), u"three"_s);
+    box.resize(400, 140);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QCOMPARE(box.document()->findBlockByNumber(3).layout()->lineCount(), 2);
+    QVERIFY(box.isReadOnly());
+    QVERIFY(box.textInteractionFlags() & Qt::TextSelectableByMouse);
+}
 
 void ResultBoxTest::longResultArrivesWhole_data()
 {
