@@ -1,14 +1,21 @@
 #include "runner/ActionRunner.h"
 
 #include "FakeProgram.h"
+#include "Processes.h"
 #include "RequestFolders.h"
 #include "UnprivilegedElevation.h"
+#include "runner/RunGate.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,18 +34,27 @@ private Q_SLOTS:
     void givesScriptBareEnvironment();
     void capturesOutput_data();
     void capturesOutput();
-    void carriesLargeOutputWhole();
+    void keepsAtMostTheLimitOfOutput_data();
+    void keepsAtMostTheLimitOfOutput();
+    void handsBackOnceEndedOutputIsQuiet();
+    void lastsAsLongAsTheCommand();
+    void commandGetsOnlyStandardDescriptors();
     void keepsRequestPrivateWhateverTheUmask_data();
     void keepsRequestPrivateWhateverTheUmask();
-    void refusesWhatIsAlreadyAtRequestPath_data();
-    void refusesWhatIsAlreadyAtRequestPath();
+    void cleanUpNeverFollowsSwappedLink();
+    void reportsLaunchFailure_data();
     void reportsLaunchFailure();
     void reportsMissingTemporaryFolder();
     void reportsUnusableTemporaryFolder_data();
     void reportsUnusableTemporaryFolder();
+    void refusesExposedTemporaryFolder_data();
+    void refusesExposedTemporaryFolder();
+    void refusesOnceGateIsClosed();
 
 private:
     QString run(const QJsonObject &request);
+    QString runIn(const QString &temporary, const Elevation &elevation = UnprivilegedElevation(),
+                  const QString &keeper = QStringLiteral(TARNWICK_TEST_KEEPER));
     QStringList leftovers() const;
 
     std::unique_ptr<FakeProgram> m_program;
@@ -72,8 +88,19 @@ void ActionRunnerTest::init()
 
 QString ActionRunnerTest::run(const QJsonObject &request)
 {
+    RunGate gate;
     return ActionRunner::run(request, ServerProgram(m_program->directory()),
-                             UnprivilegedElevation(), m_temporary->path());
+                             UnprivilegedElevation(), QStringLiteral(TARNWICK_TEST_KEEPER),
+                             m_temporary->path(), gate);
+}
+
+QString ActionRunnerTest::runIn(const QString &temporary, const Elevation &elevation,
+                                const QString &keeper)
+{
+    RunGate gate;
+    return ActionRunner::run(ActionRunner::request(u"status"_s, {}),
+                             ServerProgram(m_program->directory()), elevation, keeper, temporary,
+                             gate);
 }
 
 QStringList ActionRunnerTest::leftovers() const
@@ -145,10 +172,7 @@ void ActionRunnerTest::passesEachPathAsOneWord()
     // temporary folder, and with it the request file's path.
     QTemporaryDir temporary(QDir::tempPath() + u"/tmp 'a' \"$b\" `c`; d \u00e9 XXXXXX"_s);
     QVERIFY(temporary.isValid());
-    QCOMPARE(ActionRunner::run(ActionRunner::request(u"status"_s, {}),
-                               ServerProgram(m_program->directory()), UnprivilegedElevation(),
-                               temporary.path()),
-             u"done\n"_s);
+    QCOMPARE(runIn(temporary.path()), u"done\n"_s);
     const QStringList words = m_program->recordedArguments(u"manage.mjs"_s);
     QCOMPARE(words.size(), 3);
     QCOMPARE(words.at(0), m_program->directory() + u"/node"_s);
@@ -195,15 +219,99 @@ void ActionRunnerTest::capturesOutput()
     QCOMPARE(leftovers(), QStringList{});
 }
 
-void ActionRunnerTest::carriesLargeOutputWhole()
+void ActionRunnerTest::keepsAtMostTheLimitOfOutput_data()
 {
-    // 64 MiB in lines of 16 bytes, far more than any pipe buffer holds.
-    const qsizetype size = qsizetype(64) << 20;
-    m_program->setManageScript("yes 0123456789abcde | head -c " + QByteArray::number(size));
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("keptEnd");
+    QTest::addColumn<qint64>("leftOut");
+
+    // The script prints 16 MiB less one byte of "a", then `after`.
+    QTest::newRow("exactly the limit") << QByteArray("a") << u"a"_s << qint64(0);
+    QTest::newRow("ends in a line break at the limit")
+        << QByteArray("\n" + QByteArray(1000, 'x')) << u"\n"_s << qint64(1000);
+    QTest::newRow("one line past the limit") << QByteArray("ab\n") << u"a"_s << qint64(2);
+    // A character the limit cuts in two is left out whole, not half shown.
+    QTest::newRow("the limit cuts a character")
+        << QByteArray("\u00e9tat") << QString() << qint64(5);
+}
+
+void ActionRunnerTest::keepsAtMostTheLimitOfOutput()
+{
+    QFETCH(QByteArray, after);
+    QFETCH(QString, keptEnd);
+    QFETCH(qint64, leftOut);
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    QFile tail(scratch.filePath(u"tail"_s));
+    QVERIFY(tail.open(QIODevice::WriteOnly));
+    tail.write(after);
+    tail.close();
+    const qsizetype lead = ActionRunner::outputLimit - 1;
+    m_program->setManageScript("yes a | tr -d '\\n' | head -c " + QByteArray::number(lead) +
+                               "; cat '" + QFile::encodeName(tail.fileName()) + "'");
+
     const QString result = run(ActionRunner::request(u"status"_s, {}));
-    QCOMPARE(result.size(), size);
-    QVERIFY(result == u"0123456789abcde\n"_s.repeated(size / 16));
+    QString expected = QString(lead, u'a') + keptEnd;
+    if (leftOut > 0) {
+        if (!expected.endsWith(u'\n'))
+            expected += u'\n';
+        expected += QLocale().toString(leftOut) +
+                    u" more bytes of output were left out; only the first 16 MiB are shown."_s;
+    }
+    QCOMPARE(result.size(), expected.size());
+    QVERIFY(result == expected);
     QCOMPARE(leftovers(), QStringList{});
+}
+
+void ActionRunnerTest::handsBackOnceEndedOutputIsQuiet()
+{
+    // The script ends at once; one child writes a little later, another
+    // holds the output open and never writes.
+    m_program->setManageScript("echo early; (sleep 0.5; echo late) & "
+                               "sleep 600 & echo $! > \"$(dirname \"$0\")/holder\"");
+    QElapsedTimer clock;
+    clock.start();
+    const QString result = run(ActionRunner::request(u"status"_s, {}));
+    const qint64 elapsed = clock.elapsed();
+    QCOMPARE(result, u"early\nlate\n"_s);
+    // What comes within the quiet time is shown; then the run hands back
+    // although the holder is still there.
+    QVERIFY2(elapsed >= 5000, qPrintable(QString::number(elapsed)));
+    QCOMPARE(leftovers(), QStringList{});
+
+    QFile holder(m_program->directory() + u"/desktop/holder"_s);
+    QVERIFY(holder.open(QIODevice::ReadOnly));
+    const pid_t pid = pid_t(holder.readAll().trimmed().toInt());
+    QVERIFY(pid > 0);
+    QCOMPARE(::kill(pid, SIGKILL), 0);
+    // With the holder gone, whatever kept reading the output ends too.
+    QTRY_COMPARE(Processes::mentioning(m_program->directory()), QList<qint64>{});
+}
+
+void ActionRunnerTest::lastsAsLongAsTheCommand()
+{
+    // The command closes its output early and goes on: the run is not over
+    // until the command is, and its request is there until then.
+    m_program->setManageScript("exec >&- 2>&-; sleep 1; cp \"$1\" \"$(dirname \"$0\")/seen\"");
+    const QString result = run(ActionRunner::request(u"status"_s, {}));
+    QCOMPARE(result, QString());
+    QFile seen(m_program->directory() + u"/desktop/seen"_s);
+    QVERIFY(seen.open(QIODevice::ReadOnly));
+    QVERIFY(seen.readAll().contains("\"action\":\"status\""));
+    QCOMPARE(leftovers(), QStringList{});
+}
+
+void ActionRunnerTest::commandGetsOnlyStandardDescriptors()
+{
+    // A descriptor the app inherited from its shell, without close-on-exec.
+    int planted[2];
+    QCOMPARE(::pipe(planted), 0);
+    QCOMPARE(run(ActionRunner::request(u"status"_s, {})), u"done\n"_s);
+    ::close(planted[0]);
+    ::close(planted[1]);
+    QVERIFY(!m_program->recordedArguments(u"manage.mjs"_s).isEmpty());
+    const QStringList stray = m_program->recordedStrayDescriptors(u"manage.mjs"_s);
+    QVERIFY2(stray.isEmpty(), qPrintable(stray.join(u", "_s)));
 }
 
 void ActionRunnerTest::keepsRequestPrivateWhateverTheUmask_data()
@@ -226,75 +334,69 @@ void ActionRunnerTest::keepsRequestPrivateWhateverTheUmask()
     const QStringList modes = result.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(modes.size(), 2);
     QCOMPARE(modes.at(0), u"700"_s);
-    bool octal = false;
-    const int fileMode = modes.at(1).toInt(&octal, 8);
-    QVERIFY(octal);
-    QCOMPARE(fileMode & 077, 0);
-    QCOMPARE(fileMode & 0400, 0400);
+    QCOMPARE(modes.at(1), u"600"_s);
     QCOMPARE(leftovers(), QStringList{});
 }
 
-void ActionRunnerTest::refusesWhatIsAlreadyAtRequestPath_data()
+void ActionRunnerTest::cleanUpNeverFollowsSwappedLink()
 {
-    QTest::addColumn<QString>("kind");
+    // Someone who may rename entries of the temporary folder moves the
+    // request folder away while the password is asked for, and puts a link
+    // to a folder of yours in its place.
+    QTemporaryDir yours;
+    QVERIFY(yours.isValid());
+    QFile precious(yours.filePath(u"precious"_s));
+    QVERIFY(precious.open(QIODevice::WriteOnly));
+    precious.write("keep me");
+    precious.close();
+    m_program->holdManageScript("ran\\n");
 
-    QTest::newRow("file") << u"file"_s;
-    QTest::newRow("link to a file") << u"link"_s;
-    QTest::newRow("dangling link") << u"dangling"_s;
-    QTest::newRow("folder") << u"folder"_s;
+    QString result;
+    QThread *runner =
+        QThread::create([this, &result] { result = run(ActionRunner::request(u"status"_s, {})); });
+    runner->start();
+    QTRY_COMPARE(RequestFolders::in(m_temporary->path()).size(), 1);
+    const QString name = RequestFolders::in(m_temporary->path()).constFirst();
+    QVERIFY(QDir(m_temporary->path()).rename(name, u"moved"_s));
+    QVERIFY(QFile::link(yours.path(), m_temporary->filePath(name)));
+
+    QVERIFY(m_program->release());
+    QVERIFY(runner->wait(30000));
+    delete runner;
+    QCOMPARE(result, u"ran\n"_s);
+    QVERIFY(precious.open(QIODevice::ReadOnly));
+    QCOMPARE(precious.readAll(), QByteArray("keep me"));
+    // Only what the run made went: the request, not the link nor the folder
+    // now under another name.
+    QVERIFY(QFileInfo(m_temporary->filePath(name)).isSymLink());
+    QVERIFY(QDir(m_temporary->filePath(u"moved"_s)).isEmpty());
 }
 
-void ActionRunnerTest::refusesWhatIsAlreadyAtRequestPath()
+void ActionRunnerTest::reportsLaunchFailure_data()
 {
-    QFETCH(QString, kind);
-    const QString path = m_temporary->filePath(u"request.json"_s);
-    const QString target = m_temporary->filePath(u"target"_s);
-    const QString nowhere = m_temporary->filePath(u"nowhere"_s);
-    QFile planted(target);
-    QVERIFY(planted.open(QIODevice::WriteOnly));
-    planted.write("planted");
-    planted.close();
-    if (kind == u"file")
-        QVERIFY(QFile::copy(target, path));
-    else if (kind == u"link")
-        QVERIFY(QFile::link(target, path));
-    else if (kind == u"dangling")
-        QVERIFY(QFile::link(nowhere, path));
-    else
-        QVERIFY(QDir().mkdir(path));
+    QTest::addColumn<bool>("keeperMissing");
+    QTest::addColumn<QString>("result");
 
-    const QString failure =
-        ActionRunner::writeRequest(path, ActionRunner::request(u"status"_s, {}));
-    QVERIFY2(failure.startsWith(u"Could not write the request file "_s + path + u": "_s),
-             qPrintable(failure));
-    QVERIFY2(failure.contains(u"exists"_s), qPrintable(failure));
-
-    // Neither followed nor overwritten.
-    QVERIFY(planted.open(QIODevice::ReadOnly));
-    QCOMPARE(planted.readAll(), QByteArray("planted"));
-    QVERIFY(!QFileInfo::exists(nowhere));
-    if (kind == u"file") {
-        QFile kept(path);
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), QByteArray("planted"));
-    }
+    QTest::newRow("elevation missing")
+        << false << u"Could not start /nonexistent/pkexec: No such file or directory"_s;
+    QTest::newRow("keeper missing")
+        << true << u"Could not start /nonexistent/keeper: No such file or directory"_s;
 }
 
 void ActionRunnerTest::reportsLaunchFailure()
 {
-    const QString result = ActionRunner::run(ActionRunner::request(u"status"_s, {}),
-                                             ServerProgram(m_program->directory()),
-                                             MissingElevation(), m_temporary->path());
-    QCOMPARE(result, u"Could not start /nonexistent/pkexec: No such file or directory"_s);
+    QFETCH(bool, keeperMissing);
+    QFETCH(QString, result);
+    QCOMPARE(runIn(m_temporary->path(), MissingElevation(),
+                   keeperMissing ? u"/nonexistent/keeper"_s : QStringLiteral(TARNWICK_TEST_KEEPER)),
+             result);
     QCOMPARE(leftovers(), QStringList{});
 }
 
 void ActionRunnerTest::reportsMissingTemporaryFolder()
 {
     const QString missing = m_temporary->path() + u"/gone"_s;
-    const QString result =
-        ActionRunner::run(ActionRunner::request(u"status"_s, {}),
-                          ServerProgram(m_program->directory()), UnprivilegedElevation(), missing);
+    const QString result = runIn(missing);
     QVERIFY2(result.startsWith(u"Could not create the request folder "_s + missing + u'/'),
              qPrintable(result));
     QVERIFY2(result.endsWith(u": No such file or directory"_s), qPrintable(result));
@@ -303,9 +405,7 @@ void ActionRunnerTest::reportsMissingTemporaryFolder()
     // An empty temporary folder is what QDir::tempPath() gives for a TMPDIR
     // that does not exist; it must not put the request folder at the root.
     qputenv("TMPDIR", QFile::encodeName(missing));
-    QCOMPARE(ActionRunner::run(ActionRunner::request(u"status"_s, {}),
-                               ServerProgram(m_program->directory()), UnprivilegedElevation(),
-                               QDir::tempPath()),
+    QCOMPARE(runIn(QDir::tempPath()),
              u"Could not create the request folder: the temporary folder "_s + missing +
                  u" does not exist"_s);
     QVERIFY(m_program->recordedRequest(u"manage.mjs"_s).isEmpty());
@@ -340,12 +440,69 @@ void ActionRunnerTest::reportsUnusableTemporaryFolder()
         QVERIFY(QFile::setPermissions(temporary, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     }
 
-    const QString result = ActionRunner::run(ActionRunner::request(u"status"_s, {}),
-                                             ServerProgram(m_program->directory()),
-                                             UnprivilegedElevation(), temporary);
+    const QString result = runIn(temporary);
     QVERIFY2(result.startsWith(u"Could not create the request folder "_s + temporary + u'/'),
              qPrintable(result));
     QVERIFY2(result.endsWith(u": "_s + reason), qPrintable(result));
+    QVERIFY(m_program->recordedRequest(u"manage.mjs"_s).isEmpty());
+}
+
+void ActionRunnerTest::refusesExposedTemporaryFolder_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("otherOwner");
+    QTest::addColumn<QString>("reason");
+
+    const QString shared = u"Did not run: others could rename or replace what is in the "
+                           u"temporary folder %1, so the request could be swapped before it runs "
+                           u"with administrator rights. Set TMPDIR to a folder that only you can "
+                           u"write to."_s;
+    QTest::newRow("everyone may write, not sticky") << 0777 << false << shared;
+    QTest::newRow("the group may write, not sticky") << 0770 << false << shared;
+    QTest::newRow("everyone may write, sticky") << 01777 << false << QString();
+    QTest::newRow("only the owner may write") << 0700 << false << QString();
+    // Making a folder another user's takes root.
+    if (::geteuid() == 0) {
+        QTest::newRow("another user's")
+            << 0700 << true
+            << u"Did not run: the temporary folder %1 belongs to another user, who could swap the "
+               u"request before it runs with administrator rights. Set TMPDIR to a folder of your "
+               u"own."_s;
+    }
+}
+
+void ActionRunnerTest::refusesExposedTemporaryFolder()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, otherOwner);
+    QFETCH(QString, reason);
+    const QString temporary = m_temporary->filePath(u"shared"_s);
+    QVERIFY(QDir().mkdir(temporary));
+    const QByteArray path = QFile::encodeName(temporary);
+    QCOMPARE(::chmod(path.constData(), mode_t(mode)), 0);
+    if (otherOwner)
+        QCOMPARE(::chown(path.constData(), 65534, 65534), 0);
+
+    const QString result = runIn(temporary);
+    if (reason.isEmpty()) {
+        QCOMPARE(result, u"done\n"_s);
+    } else {
+        QCOMPARE(result, reason.arg(temporary));
+        QVERIFY(m_program->recordedRequest(u"manage.mjs"_s).isEmpty());
+    }
+    QCOMPARE(QDir(temporary).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{});
+}
+
+void ActionRunnerTest::refusesOnceGateIsClosed()
+{
+    RunGate gate;
+    gate.close();
+    QCOMPARE(ActionRunner::run(ActionRunner::request(u"status"_s, {}),
+                               ServerProgram(m_program->directory()), UnprivilegedElevation(),
+                               QStringLiteral(TARNWICK_TEST_KEEPER), m_temporary->path(), gate),
+             u"Did not run: the app is quitting."_s);
+    QCOMPARE(leftovers(), QStringList{});
     QVERIFY(m_program->recordedRequest(u"manage.mjs"_s).isEmpty());
 }
 

@@ -3,6 +3,7 @@
 #include "FakeProgram.h"
 
 #include <QTest>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -17,6 +18,7 @@ private Q_SLOTS:
     void decodesWhatIsPrinted_data();
     void decodesWhatIsPrinted();
     void givesNothingWithoutNode();
+    void serverScriptGetsOnlyStandardDescriptors();
 };
 
 void AddressDiscoveryTest::runsServerScriptAsSpecified()
@@ -53,6 +55,16 @@ void AddressDiscoveryTest::decodesWhatIsPrinted_data()
                               << std::optional<QList<LocalAddress>>();
     QTest::newRow("element without bind") << QByteArray(R"(printf '[{"origin":"o","name":"n"}]')")
                                           << std::optional<QList<LocalAddress>>();
+    // The listing is kept to 1 MiB; a longer one is no listing, though
+    // valid, and what follows the limit is read to its end and dropped.
+    const QByteArray padded =
+        R"(printf '['; printf '%1048000s' ''; )"
+        R"(printf '{"origin":"http://10.0.0.2:8080","bind":"10.0.0.2","name":"eth0"}]')";
+    QTest::newRow("just within the limit") << padded << std::optional(listing);
+    QTest::newRow("past the limit")
+        << "printf '%1000s' ''; " + padded << std::optional<QList<LocalAddress>>();
+    QTest::newRow("endless opening brackets, 64 MiB of them")
+        << QByteArray("yes '[' | head -c 67108864") << std::optional<QList<LocalAddress>>();
 }
 
 void AddressDiscoveryTest::decodesWhatIsPrinted()
@@ -68,6 +80,21 @@ void AddressDiscoveryTest::decodesWhatIsPrinted()
 void AddressDiscoveryTest::givesNothingWithoutNode()
 {
     QCOMPARE(AddressDiscovery::run(ServerProgram(u"/nonexistent"_s)), std::nullopt);
+}
+
+void AddressDiscoveryTest::serverScriptGetsOnlyStandardDescriptors()
+{
+    FakeProgram program;
+    QVERIFY(program.isValid());
+    // A descriptor the app inherited from its shell, without close-on-exec.
+    int planted[2];
+    QCOMPARE(::pipe(planted), 0);
+    AddressDiscovery::run(ServerProgram(program.directory()));
+    ::close(planted[0]);
+    ::close(planted[1]);
+    QVERIFY(!program.recordedArguments(u"tarnwick.mjs"_s).isEmpty());
+    const QStringList stray = program.recordedStrayDescriptors(u"tarnwick.mjs"_s);
+    QVERIFY2(stray.isEmpty(), qPrintable(stray.join(u", "_s)));
 }
 
 QTEST_GUILESS_MAIN(AddressDiscoveryTest)

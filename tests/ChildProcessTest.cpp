@@ -5,6 +5,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -24,6 +26,7 @@ private Q_SLOTS:
     void reportsLaunchFailure_data();
     void reportsLaunchFailure();
     void leavesNoDescriptorsOpen();
+    void handsChildOnlyWhatItIsGiven();
 };
 
 namespace {
@@ -174,6 +177,31 @@ void ChildProcessTest::leavesNoDescriptorsOpen()
         ChildProcess::run({u"/nonexistent"_s}, ChildProcess::ErrorStream::Discarded);
     }
     QCOMPARE(openDescriptors(), before);
+}
+
+void ChildProcessTest::handsChildOnlyWhatItIsGiven()
+{
+    // Descriptors the app inherited from its shell, without close-on-exec.
+    int planted[2];
+    QCOMPARE(::pipe(planted), 0);
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    const int handed =
+        ::open(QFile::encodeName(directory.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(handed >= 0);
+
+    // The shell's own descriptors: the standard three and what it was handed.
+    ChildProcess child =
+        ChildProcess::start({u"/bin/sh"_s, u"-c"_s, u"ls /proc/$$/fd; readlink /proc/$$/fd/3"_s},
+                            {ChildProcess::ErrorStream::SameAsOutput, std::nullopt, {handed}});
+    ::close(planted[0]);
+    ::close(planted[1]);
+    ::close(handed);
+    QVERIFY(child.started());
+    QByteArray output;
+    child.read([&output](QByteArrayView piece) { output.append(piece); });
+    child.wait();
+    QCOMPARE(output, "0\n1\n2\n3\n" + QFile::encodeName(directory.path()) + '\n');
 }
 
 QTEST_GUILESS_MAIN(ChildProcessTest)

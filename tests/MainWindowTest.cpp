@@ -28,7 +28,8 @@ private Q_SLOTS:
     void closesWithoutAskingWhenIdle();
     void asksBeforeClosingDuringRun_data();
     void asksBeforeClosingDuringRun();
-    void closedWindowsRunStillCleansUp();
+    void questionGoesWhenRunEnds();
+    void closedWindowsRunGoesOnToItsEnd();
     void fileMenuOffersWindowCommands();
     void newWindowHasStateOfItsOwn();
 
@@ -52,6 +53,21 @@ void MainWindowTest::init()
     m_program = std::make_unique<FakeProgram>();
     m_program->holdManageScript("finished\\n");
 }
+
+namespace {
+
+// A window over the catalogue whose runs go through the program's fake node
+// without asking for rights.
+void useProgram(MainWindow &window)
+{
+    window.setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
+    window.setupView()->setKeeper(QStringLiteral(TARNWICK_TEST_KEEPER));
+}
+
+const QString question = u"The action keeps running with administrator rights, but its output "
+                         u"will not be shown. Close anyway?"_s;
+
+} // namespace
 
 void MainWindowTest::cleanup()
 {
@@ -82,7 +98,7 @@ void MainWindowTest::asksBeforeClosingDuringRun()
     QFETCH(int, answer);
     QFETCH(bool, closes);
     MainWindow window(catalogue, m_program->directory());
-    window.setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
+    useProgram(window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.setupView()->perform();
@@ -98,7 +114,7 @@ void MainWindowTest::asksBeforeClosingDuringRun()
         box->button(QMessageBox::StandardButton(answer))->click();
     });
     QCOMPARE(window.close(), closes);
-    QCOMPARE(asked, u"An action is still running. Close anyway?"_s);
+    QCOMPARE(asked, question);
     QCOMPARE(window.isVisible(), !closes);
 
     if (!closes) {
@@ -108,11 +124,34 @@ void MainWindowTest::asksBeforeClosingDuringRun()
     }
 }
 
-void MainWindowTest::closedWindowsRunStillCleansUp()
+void MainWindowTest::questionGoesWhenRunEnds()
+{
+    MainWindow window(catalogue, m_program->directory());
+    useProgram(window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.setupView()->perform();
+
+    // Nobody answers; the run ends while the question is open.
+    QPointer<QMessageBox> box;
+    QTimer::singleShot(0, this, [this, &box] {
+        box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QCOMPARE(box->text(), question);
+        QVERIFY(m_program->release());
+    });
+    QCOMPARE(window.close(), false);
+    QVERIFY(box.isNull() || !box->isVisible());
+    QVERIFY(!window.setupView()->busy());
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.setupView()->result(), u"finished\n"_s);
+}
+
+void MainWindowTest::closedWindowsRunGoesOnToItsEnd()
 {
     QPointer window(new MainWindow(catalogue, m_program->directory()));
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
+    useProgram(*window);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     window->setupView()->perform();
@@ -126,9 +165,12 @@ void MainWindowTest::closedWindowsRunStillCleansUp()
     QVERIFY(window->close());
     QTRY_VERIFY(window.isNull());
 
-    // The run goes on without its window, and still removes its folder.
+    // The action goes on without its window, its request still there; once
+    // it has run to its end, its folder goes.
     QCOMPARE(RequestFolders::in(m_temporary->path()).size(), 1);
     QVERIFY(m_program->release());
+    QTRY_COMPARE(m_program->heldEffects().size(), 1);
+    QVERIFY(m_program->heldEffects().constFirst().contains(R"("action":"status")"));
     QTRY_COMPARE(RequestFolders::in(m_temporary->path()), QStringList{});
 }
 

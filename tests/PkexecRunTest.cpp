@@ -4,7 +4,9 @@
 // bus with polkitd; the polkit fixture in CMakeLists.txt provides both.
 
 #include "FakeProgram.h"
+#include "Processes.h"
 #include "RequestFolders.h"
+#include "TestLauncher.h"
 #include "form/SetupView.h"
 #include "runner/PkexecElevation.h"
 
@@ -13,8 +15,10 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <optional>
 #include <unistd.h>
 
@@ -58,6 +62,14 @@ Operation form(const QString &id)
     return {id, u"Title"_s, u"Info"_s, u"Run"_s, {}};
 }
 
+// A view whose runs go through the real pkexec and the run keeper built here.
+std::unique_ptr<SetupView> makeView(const QString &id, const QString &program)
+{
+    auto view = std::make_unique<SetupView>(QList<Operation>{form(id)}, program);
+    view->setKeeper(QStringLiteral(TARNWICK_TEST_KEEPER));
+    return view;
+}
+
 } // namespace
 
 class PkexecRunTest : public QObject
@@ -72,6 +84,8 @@ private Q_SLOTS:
     void runsScriptAsRootWithBareEnvironment();
     void reportsMissingNodeAndCleansUp();
     void reportsRefusalByPkexecItself();
+    void actionOutlivesTheApp_data();
+    void actionOutlivesTheApp();
 
 private:
     QStringList leftovers() const;
@@ -132,7 +146,7 @@ void PkexecRunTest::runsScriptAsRootWithBareEnvironment()
     std::unique_ptr<FakeProgram> launcherProgram;
     if (throughLauncher) {
         launcherProgram = std::make_unique<FakeProgram>(
-            FakeProgram::Exactly{qEnvironmentVariable("TARNWICK_TEST_LAUNCHER_PROGRAM")});
+            FakeProgram::Exactly{QString::fromUtf8(TARNWICK_TEST_LAUNCHER_PROGRAM)});
         QVERIFY(launcherProgram->isValid());
     }
     // The program that runs; with a launcher, the app's own must stay untouched.
@@ -145,10 +159,11 @@ void PkexecRunTest::runsScriptAsRootWithBareEnvironment()
     // Also proves the app's own environment does not reach the script.
     const ScopedVariable probe("TARNWICK_PROBE", "must not leak");
 
-    SetupView view({form(u"invite-person"_s)}, m_program->directory());
+    const auto made = makeView(u"invite-person"_s, m_program->directory());
+    SetupView &view = *made;
     if (throughLauncher) {
         view.setElevation(
-            std::make_shared<PkexecElevation>(qEnvironmentVariable("TARNWICK_TEST_LAUNCHER")));
+            std::make_shared<PkexecElevation>(QString::fromUtf8(TARNWICK_TEST_LAUNCHER)));
     }
     const Values values{{u"name"_s, u"Zo\u00eb \"Z\" O'Neil \u2603"_s},
                         {u"buildings"_s, u"North\nSouth"_s}};
@@ -198,7 +213,8 @@ void PkexecRunTest::reportsMissingNodeAndCleansUp()
     // path; in a UTF-8 locale it is quoted without escaping anything in it.
     const ScopedVariable locale("LC_ALL", "C.UTF-8");
 
-    SetupView view({form(u"status"_s)}, m_program->directory());
+    const auto made = makeView(u"status"_s, m_program->directory());
+    SetupView &view = *made;
     view.perform();
     QVERIFY(view.busy());
     QTRY_VERIFY_WITH_TIMEOUT(!view.busy(), runTimeout);
@@ -215,7 +231,8 @@ void PkexecRunTest::reportsRefusalByPkexecItself()
     // pkexec refuses to run anything when SHELL names no shell in /etc/shells.
     const ScopedVariable shell("SHELL", "/nonexistent/tarnwick-shell");
 
-    SetupView view({form(u"status"_s)}, m_program->directory());
+    const auto made = makeView(u"status"_s, m_program->directory());
+    SetupView &view = *made;
     view.perform();
     QVERIFY(view.busy());
     QTRY_VERIFY_WITH_TIMEOUT(!view.busy(), runTimeout);
@@ -225,6 +242,47 @@ void PkexecRunTest::reportsRefusalByPkexecItself()
     QVERIFY2(result.contains(u"/etc/shells"_s), qPrintable(result));
     QCOMPARE(m_program->recordedArguments(u"manage.mjs"_s), QStringList{});
     QCOMPARE(leftovers(), QStringList{});
+}
+
+void PkexecRunTest::actionOutlivesTheApp_data()
+{
+    QTest::addColumn<QString>("end");
+
+    QTest::newRow("Close Window, then File > Quit") << u"menu"_s;
+    QTest::newRow("SIGTERM, as at logout") << u"SIGTERM"_s;
+}
+
+void PkexecRunTest::actionOutlivesTheApp()
+{
+    // pkexec ends its command when the thread that started it ends; the
+    // app's threads end with the app, the keeper's only with the command.
+    QFETCH(QString, end);
+    m_program->holdManageScript("finished\\n");
+    QProcess app;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"TMPDIR"_s, m_temporary->path());
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    app.setProcessEnvironment(environment);
+    app.start(QStringLiteral(TARNWICK_QUIT_PROBE),
+              {QStringLiteral(TARNWICK_TEST_CATALOGUES) + u"/valid.json"_s, m_program->directory(),
+               end == u"menu" ? u"menu"_s : u"wait"_s, u"pkexec"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(app.canReadLine() || app.state() == QProcess::NotRunning, runTimeout);
+    QVERIFY2(app.readLine() == "running\n", app.readAllStandardError().constData());
+    if (end != u"menu")
+        QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
+    QVERIFY2(app.waitForFinished(runTimeout), "the app did not end");
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 0);
+
+    // Both scripts run on as root, nothing told them to stop, and their
+    // requests stay until they end.
+    QTest::qWait(500);
+    QCOMPARE(RequestFolders::in(m_temporary->path()).size(), 2);
+    QVERIFY(m_program->release());
+    QTRY_COMPARE_WITH_TIMEOUT(m_program->heldEffects().size(), 2, runTimeout);
+    QVERIFY(!m_program->heldWasTerminated());
+    QTRY_COMPARE(RequestFolders::in(m_temporary->path()), QStringList{});
+    QTRY_COMPARE(Processes::mentioning(m_program->directory()), QList<qint64>{});
 }
 
 QTEST_GUILESS_MAIN(PkexecRunTest)

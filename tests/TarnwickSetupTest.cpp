@@ -1,6 +1,7 @@
 #include "app/TarnwickSetup.h"
 
 #include "FakeProgram.h"
+#include "Processes.h"
 #include "RequestFolders.h"
 #include "form/SetupView.h"
 #include "window/MainWindow.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -24,8 +26,8 @@ private Q_SLOTS:
     void showsReinstallMessage_data();
     void showsReinstallMessage();
     void showsFirstFormOfValidCatalogue();
-    void quittingRemovesFoldersOfRunsUnderWay_data();
-    void quittingRemovesFoldersOfRunsUnderWay();
+    void runsOutliveTheApp_data();
+    void runsOutliveTheApp();
 };
 
 namespace {
@@ -84,56 +86,89 @@ void TarnwickSetupTest::showsFirstFormOfValidCatalogue()
     QCOMPARE(QGuiApplication::desktopFileName(), u"org.tarnwick.Setup"_s);
 }
 
-void TarnwickSetupTest::quittingRemovesFoldersOfRunsUnderWay_data()
+void TarnwickSetupTest::runsOutliveTheApp_data()
 {
-    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QString>("end");
 
-    QTest::newRow("File > Quit") << 0;
-    QTest::newRow("SIGTERM, as at logout") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
+    // Closes one window and quits the other, answering "Close" to the
+    // question each time.
+    QTest::newRow("Close Window, then File > Quit") << u"menu"_s;
+    QTest::newRow("SIGTERM, as at logout") << u"SIGTERM"_s;
+    QTest::newRow("SIGINT") << u"SIGINT"_s;
+    QTest::newRow("SIGHUP") << u"SIGHUP"_s;
+    QTest::newRow("the X server goes away") << u"display"_s;
 }
 
-void TarnwickSetupTest::quittingRemovesFoldersOfRunsUnderWay()
+void TarnwickSetupTest::runsOutliveTheApp()
 {
-    QFETCH(int, signalNumber);
+    QFETCH(QString, end);
     QTemporaryDir temporary;
     QVERIFY(temporary.isValid());
     FakeProgram program;
     program.holdManageScript("finished\\n");
-    // Discovery waits too, so it is still under way when the app quits.
+    // Discovery waits too, so it is still under way when the app ends.
     program.setServerScript(
         "here=$(dirname \"$0\"); while [ -d \"$here\" ] && [ ! -e \"$here/release\" ]; do "
         "sleep 0.05; done; printf '[]'");
 
-    QProcess app;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"TMPDIR"_s, temporary.path());
-    app.setProcessEnvironment(environment);
-    app.start(
-        qEnvironmentVariable("TARNWICK_QUIT_PROBE"),
-        {fixture(u"valid.json"_s), program.directory(), signalNumber ? u"signal"_s : u"menu"_s});
-    if (signalNumber) {
-        QTRY_VERIFY_WITH_TIMEOUT(app.canReadLine() || app.state() == QProcess::NotRunning, 30000);
-        QCOMPARE(app.state(), QProcess::Running);
-        QCOMPARE(RequestFolders::in(temporary.path()).size(), 2);
-        QCOMPARE(::kill(pid_t(app.processId()), signalNumber), 0);
+    QProcess display;
+    if (end == u"display") {
+        const QString xvfb = QStandardPaths::findExecutable(u"Xvfb"_s);
+        if (xvfb.isEmpty())
+            QSKIP("Xvfb is not installed");
+        // Xvfb picks a free display number itself and writes it out.
+        display.start(xvfb, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s});
+        QVERIFY(display.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(display.canReadLine(), 30000);
+        const QString number = QString::fromLatin1(display.readLine()).trimmed();
+        QVERIFY(!number.isEmpty());
+        environment.insert(u"DISPLAY"_s, u':' + number);
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
     }
-    QVERIFY2(app.waitForFinished(60000), "the app did not quit");
+
+    QProcess app;
+    app.setProcessEnvironment(environment);
+    app.start(QStringLiteral(TARNWICK_QUIT_PROBE),
+              {fixture(u"valid.json"_s), program.directory(),
+               end == u"menu" ? u"menu"_s : u"wait"_s, u"plain"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(app.canReadLine() || app.state() == QProcess::NotRunning, 30000);
+    QVERIFY2(app.readLine() == "running\n", app.readAllStandardError().constData());
+    if (end == u"display")
+        display.kill();
+    else if (end != u"menu")
+        QCOMPARE(::kill(pid_t(app.processId()), end == u"SIGTERM"  ? SIGTERM
+                                                : end == u"SIGINT" ? SIGINT
+                                                                   : SIGHUP),
+                 0);
+    QVERIFY2(app.waitForFinished(60000), "the app did not end");
     const QByteArray errors = app.readAllStandardError();
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(app.exitCode() == 0, errors.constData());
-    QCOMPARE(app.readAllStandardOutput(), QByteArray("running\n"));
+    // Qt itself exits with 1 when its X connection breaks.
+    QVERIFY2(app.exitCode() == (end == u"display" ? 1 : 0), errors.constData());
     QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"),
              errors.constData());
+    display.waitForFinished();
 
-    // Both scripts still wait, yet their folders are gone with the app.
-    QVERIFY(!program.recordedRequest(u"manage.mjs"_s).isEmpty());
+    // The app is gone; both actions still wait, their requests in place.
     QVERIFY(!program.recordedArguments(u"tarnwick.mjs"_s).isEmpty());
-    QCOMPARE(RequestFolders::in(temporary.path()), QStringList{});
+    const QStringList folders = RequestFolders::in(temporary.path());
+    QCOMPARE(folders.size(), 2);
+    for (const QString &folder : folders)
+        QVERIFY(QFileInfo::exists(temporary.filePath(folder + u"/request.json"_s)));
+    QVERIFY(program.heldEffects().isEmpty());
 
+    // Released, each runs to its end with its request, undisturbed; then
+    // its folder goes, and nothing of the runs is left running.
     QVERIFY(program.release());
+    QTRY_COMPARE(program.heldEffects().size(), 2);
+    for (const QByteArray &effect : program.heldEffects())
+        QVERIFY2(effect.contains(R"("action":"status")"), effect.constData());
+    QVERIFY(!program.heldWasTerminated());
+    QTRY_COMPARE(RequestFolders::in(temporary.path()), QStringList{});
     QVERIFY(QFile(program.directory() + u"/server/release"_s).open(QIODevice::WriteOnly));
+    QTRY_COMPARE(Processes::mentioning(program.directory()), QList<qint64>{});
 }
 
 QTEST_MAIN(TarnwickSetupTest)

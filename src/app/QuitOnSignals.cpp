@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,13 +21,36 @@ extern "C" void onQuitSignal(int)
     errno = saved;
 }
 
+// A socket pair whose ends are close-on-exec and do not block: the handler
+// must never wait on a full buffer, and the reader drains it all.
+bool makeSocketPair(int fds[2])
+{
+#ifdef __linux__
+    return ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) == 0;
+#else
+    // The app starts its children with only the descriptors they are
+    // handed, so setting the flags after the fact leaks nothing.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0)
+        return false;
+    for (int index = 0; index < 2; ++index) {
+        const int flags = ::fcntl(fds[index], F_GETFL);
+        if (::fcntl(fds[index], F_SETFD, FD_CLOEXEC) != 0 || flags < 0 ||
+            ::fcntl(fds[index], F_SETFL, flags | O_NONBLOCK) != 0) {
+            ::close(fds[0]);
+            ::close(fds[1]);
+            return false;
+        }
+    }
+    return true;
+#endif
+}
+
 } // namespace
 
 QuitOnSignals::QuitOnSignals(QObject *parent) : QObject(parent)
 {
     int fds[2];
-    if (signalWriteEnd >= 0 ||
-        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) {
+    if (signalWriteEnd >= 0 || !makeSocketPair(fds)) {
         qWarning("Quitting on SIGTERM, SIGINT and SIGHUP is not available");
         return;
     }
@@ -38,7 +62,10 @@ QuitOnSignals::QuitOnSignals(QObject *parent) : QObject(parent)
         char bytes[16];
         while (::read(m_readEnd, bytes, sizeof bytes) > 0) {
         }
-        QCoreApplication::quit();
+        // At once, without asking: a session that is ending cannot answer
+        // a question, and the runs under way go on in their keepers.
+        // (quit() would first try to close every window, which asks.)
+        QCoreApplication::exit(0);
     });
 
     struct sigaction action = {};

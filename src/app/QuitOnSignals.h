@@ -5,10 +5,11 @@
 
 class QSocketNotifier;
 
-// Turns SIGTERM, SIGINT and SIGHUP into an ordinary quit of the app, so that
-// logging out or a plain kill still removes the request folders of runs under
-// way. The handler only writes a byte to a socket; the quit itself happens on
-// the GUI thread when the event loop reads it. One at a time per process.
+// Turns SIGTERM, SIGINT and SIGHUP into an orderly exit of the app, without
+// any question, as at logout: windows and the form states are torn down the
+// ordinary way, and runs under way go on in their keepers. The handler only
+// writes a byte to a socket; the exit itself happens on the GUI thread when
+// the event loop reads it. One at a time per process.
 class QuitOnSignals : public QObject
 {
     Q_OBJECT

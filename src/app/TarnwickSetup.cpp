@@ -2,7 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
-#include "runner/RunningRequests.h"
+#include "runner/RunGate.h"
 #include "window/MainWindow.h"
 
 #include <QCoreApplication>
@@ -10,7 +10,7 @@
 
 TarnwickSetup::TarnwickSetup(const QString &cataloguePath, const QString &program, QObject *parent)
     : QObject(parent), m_tasks(Catalogue::load(cataloguePath)), m_program(program),
-      m_running(std::make_shared<RunningRequests>())
+      m_gate(std::make_shared<RunGate>())
 {
     // An ordinary desktop application: the desktop file id ties its windows
     // to the launcher entry. The display name equals the window title so
@@ -20,24 +20,25 @@ TarnwickSetup::TarnwickSetup(const QString &cataloguePath, const QString &progra
     QGuiApplication::setApplicationDisplayName(tr("Tarnwick Server Setup"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwick.Setup"));
 
-    // The runs themselves cannot be called back: they may be waiting for a
-    // password or already running as root, and go on after the app is gone.
+    // Runs under way go on after the app is gone: their keepers see their
+    // commands through and remove their request folders. Only a run being
+    // started at this very moment is waited for, and none starts later.
     if (QCoreApplication *application = QCoreApplication::instance()) {
         connect(application, &QCoreApplication::aboutToQuit, this,
-                [running = m_running] { running->removeAll(); });
+                [gate = m_gate] { gate->close(); });
     }
 }
 
 TarnwickSetup::~TarnwickSetup()
 {
-    m_running->removeAll();
+    m_gate->close();
 }
 
 MainWindow *TarnwickSetup::openWindow()
 {
     auto *window = new MainWindow(m_tasks, m_program);
     if (SetupView *view = window->setupView())
-        view->setRunningRequests(m_running);
+        view->setRunGate(m_gate);
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &MainWindow::newWindowRequested, this, &TarnwickSetup::openWindow);
     window->show();

@@ -8,11 +8,11 @@
 #include <memory>
 
 class MainWindow;
-class RunningRequests;
+class RunGate;
 
 // The application: reads the shipped catalogue once at start and opens
-// windows over it, each with a form state of its own. When it quits, the
-// request folders of runs still under way are removed before it exits.
+// windows over it, each with a form state of its own. Runs still under way
+// when it quits are left to their keepers, which see them to their end.
 class TarnwickSetup : public QObject
 {
     Q_OBJECT
@@ -34,5 +34,5 @@ public:
 private:
     const QList<Operation> m_tasks;
     const QString m_program;
-    const std::shared_ptr<RunningRequests> m_running;
+    const std::shared_ptr<RunGate> m_gate;
 };

@@ -12,7 +12,8 @@
 SetupView::SetupView(QList<Operation> tasks, QString program, QObject *parent)
     : QObject(parent), m_tasks(std::move(tasks)), m_program(std::move(program)),
       m_selected(m_tasks.isEmpty() ? QStringLiteral("setup-lan") : m_tasks.constFirst().id),
-      m_elevation(Elevation::platformDefault()), m_running(std::make_shared<RunningRequests>())
+      m_elevation(Elevation::platformDefault()), m_keeper(ActionRunner::installedKeeper()),
+      m_gate(std::make_shared<RunGate>())
 {}
 
 SetupView::~SetupView() = default;
@@ -112,9 +113,9 @@ void SetupView::perform()
 
     BackgroundJob::start(
         this, QThread::NormalPriority,
-        [request, program = m_program, elevation = m_elevation, running = m_running,
+        [request, program = m_program, elevation = m_elevation, keeper = m_keeper, gate = m_gate,
          temporary = QDir::tempPath()] {
-            return ActionRunner::run(request, program, *elevation, temporary, *running);
+            return ActionRunner::run(request, program, *elevation, keeper, temporary, *gate);
         },
         [this](QString outcome) {
             setResult(outcome);
@@ -182,9 +183,14 @@ void SetupView::setChooser(std::shared_ptr<PathChooser> chooser)
     m_chooser = std::move(chooser);
 }
 
-void SetupView::setRunningRequests(std::shared_ptr<RunningRequests> running)
+void SetupView::setKeeper(const QString &keeper)
 {
-    m_running = std::move(running);
+    m_keeper = keeper;
+}
+
+void SetupView::setRunGate(std::shared_ptr<RunGate> gate)
+{
+    m_gate = std::move(gate);
 }
 
 void SetupView::setResult(const QString &result)

@@ -4,7 +4,7 @@
 #include "catalogue/Operation.h"
 #include "form/PathChooser.h"
 #include "runner/Elevation.h"
-#include "runner/RunningRequests.h"
+#include "runner/RunGate.h"
 #include "runner/ServerProgram.h"
 
 #include <QList>
@@ -68,9 +68,11 @@ public:
 
     void setElevation(std::shared_ptr<const Elevation> elevation);
     void setChooser(std::shared_ptr<PathChooser> chooser);
-    // Where runs keep their request folders while they last; shared by the
-    // windows of one app so quitting can remove those still there.
-    void setRunningRequests(std::shared_ptr<RunningRequests> running);
+    // The run keeper that starts the command of each run.
+    void setKeeper(const QString &keeper);
+    // Shared by the windows of one app, so that quitting waits for a run
+    // being started and refuses later ones.
+    void setRunGate(std::shared_ptr<RunGate> gate);
 
 Q_SIGNALS:
     void addressesChanged();
@@ -98,5 +100,6 @@ private:
 
     std::shared_ptr<const Elevation> m_elevation;
     std::shared_ptr<PathChooser> m_chooser;
-    std::shared_ptr<RunningRequests> m_running;
+    QString m_keeper;
+    std::shared_ptr<RunGate> m_gate;
 };

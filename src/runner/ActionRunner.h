@@ -8,32 +8,37 @@
 #include <QMap>
 #include <QString>
 
-class RunningRequests;
+class RunGate;
 
-// Carries out one action: writes the request into a private directory of its
-// own, runs the management script on it with administrator rights, and turns
-// whatever happened into the text for the result box. Every failure becomes
-// that text too; the request directory never outlives the run.
+// Carries out one action: writes the request into a private folder of its
+// own, has the run keeper start the management script on it with
+// administrator rights, and turns whatever happened into the text for the
+// result box. Every failure becomes that text too.
+//
+// The command runs in the keeper's process, not in the app's, so it runs to
+// its end whatever becomes of the app; the keeper removes the request folder
+// once the command has ended. The folder is made, written and (on a failure
+// before the keeper takes it over) removed through descriptors only, so a
+// folder swapped in under its name by someone else is never followed.
 class ActionRunner
 {
     Q_DECLARE_TR_FUNCTIONS(ActionRunner)
 
 public:
+    // The most of a run's output that is kept as text; the rest is read and
+    // dropped, and a last line says how much.
+    static constexpr qsizetype outputLimit = qsizetype(16) << 20;
+
     static QJsonObject request(const QString &action, const QMap<QString, QString> &values);
 
-    // Blocks for the whole run, authentication included; call it off the GUI
-    // thread. The request directory is kept in running while the run lasts.
+    // Blocks until the command has ended and its output is in, authentication
+    // included; call it off the GUI thread. keeper is the run keeper's
+    // executable; the request folder is made in temporaryDirectory while the
+    // gate lets runs start.
     static QString run(const QJsonObject &request, const ServerProgram &program,
-                       const Elevation &elevation, const QString &temporaryDirectory,
-                       RunningRequests &running);
-    static QString run(const QJsonObject &request, const ServerProgram &program,
-                       const Elevation &elevation, const QString &temporaryDirectory);
+                       const Elevation &elevation, const QString &keeper,
+                       const QString &temporaryDirectory, RunGate &gate);
 
-    // Writes the request file, refusing to replace or follow anything already
-    // at path. Empty when written, else why not.
-    static QString writeRequest(const QString &path, const QJsonObject &request);
-
-private:
-    static QString runIn(const QString &directory, const QJsonObject &request,
-                         const ServerProgram &program, const Elevation &elevation);
+    // The run keeper installed with the app, found beside its executable.
+    static QString installedKeeper();
 };

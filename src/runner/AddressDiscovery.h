@@ -11,6 +11,9 @@
 class AddressDiscovery
 {
 public:
+    // The longest listing taken; anything longer counts as a failed listing.
+    static constexpr qsizetype listingLimit = qsizetype(1) << 20;
+
     // Blocks until the server script has ended; call it off the GUI thread.
     static std::optional<QList<LocalAddress>> run(const ServerProgram &program);
 };

@@ -154,6 +154,13 @@ QString Utf8Decoder::finish()
     return std::exchange(m_text, QString());
 }
 
+qsizetype Utf8Decoder::dropIncomplete()
+{
+    const qsizetype dropped = m_held.size();
+    m_held.clear();
+    return dropped;
+}
+
 void Utf8Decoder::append(QByteArrayView bytes)
 {
     if (bytes.isEmpty())

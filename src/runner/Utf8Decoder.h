@@ -22,6 +22,10 @@ public:
     void feed(QByteArrayView bytes);
     // The text of everything fed; a sequence cut off at the end is one U+FFFD.
     QString finish();
+    // Forgets the start of a sequence that the input was cut off in the
+    // middle of, rather than let finish() show it as U+FFFD; returns how
+    // many bytes that was.
+    qsizetype dropIncomplete();
 
 private:
     void append(QByteArrayView bytes);

@@ -52,15 +52,22 @@ QWidget *MainWindow::buildMessage()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Ending the app ends the elevated script with it, which could leave the
-    // server half set up; so a running action is worth one question.
+    // Closing does not stop a running action, which goes on as administrator
+    // to its end; what the window would lose is the output, so ask once.
     if (m_view && m_view->busy()) {
         QMessageBox question(QMessageBox::Warning, windowTitle(),
-                             tr("An action is still running. Close anyway?"),
+                             tr("The action keeps running with administrator rights, but its "
+                                "output will not be shown. Close anyway?"),
                              QMessageBox::Close | QMessageBox::Cancel, this);
         question.setObjectName(QStringLiteral("closeWhileBusy"));
         question.setTextFormat(Qt::PlainText);
         question.setDefaultButton(QMessageBox::Cancel);
+        // Once the run has ended there is nothing left to warn about: the
+        // question goes, and the window stays with the output in it.
+        connect(m_view, &SetupView::busyChanged, &question, [this, &question] {
+            if (!m_view->busy())
+                question.done(QMessageBox::Cancel);
+        });
         if (question.exec() != QMessageBox::Close) {
             event->ignore();
             return;

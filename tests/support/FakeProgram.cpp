@@ -13,6 +13,9 @@ record="$here/record/$(basename "$1")"
 # Plain mkdir: a run that outlives its test must not bring back the removed folder.
 mkdir "$here/record" "$record" 2>/dev/null
 [ -d "$record" ] || exec /bin/sh "$@"
+# In a subshell: redirecting a plain command makes the shell itself save its
+# own output aside first, and those copies would show in the listing.
+(ls -l /proc/$$/fd) > "$record/descriptors" 2>/dev/null
 # Recording is best effort: runs of one program at the same time may race
 # on these files, and that must not show in the run's own output.
 {
@@ -48,14 +51,21 @@ FakeProgram::FakeProgram(const QString &nameTemplate)
 
 FakeProgram::FakeProgram(const Exactly &where) : m_directory(where.directory)
 {
+    // A missing setting must fail the test, never name the current folder
+    // (QDir("")) or another that the test did not make for itself.
+    if (!QDir::isAbsolutePath(m_directory) || QDir::cleanPath(m_directory) == u"/") {
+        qWarning("FakeProgram: no absolute program folder given (\"%s\")", qPrintable(m_directory));
+        return;
+    }
     QDir directory(m_directory);
     m_valid = (!directory.exists() || directory.removeRecursively()) && QDir().mkpath(m_directory);
+    m_owned = m_valid;
     populate();
 }
 
 FakeProgram::~FakeProgram()
 {
-    if (!m_temporary)
+    if (m_owned)
         QDir(m_directory).removeRecursively();
 }
 
@@ -81,11 +91,31 @@ void FakeProgram::setServerScript(const QByteArray &shell)
 void FakeProgram::holdManageScript(const QByteArray &output)
 {
     // It also stops waiting once the program is removed, so a test that
-    // ends without releasing it leaves nothing running.
+    // ends without releasing it leaves nothing running. Copying the request
+    // last shows that it was there until the very end.
     setManageScript("here=$(dirname \"$0\")\n"
+                    "trap 'echo TERM >> \"$here/terminated\"' TERM\n"
                     "while [ -d \"$here\" ] && [ ! -e \"$here/release\" ]; do sleep 0.05; done\n"
+                    "cp \"$1\" \"$here/effect.$$\" 2>/dev/null\n"
                     "printf '" +
                     output + "'\n");
+}
+
+QList<QByteArray> FakeProgram::heldEffects() const
+{
+    QList<QByteArray> effects;
+    const QDir scripts(m_directory + QStringLiteral("/desktop"));
+    for (const QString &name : scripts.entryList({QStringLiteral("effect.*")}, QDir::Files)) {
+        QFile file(scripts.filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            effects.append(file.readAll());
+    }
+    return effects;
+}
+
+bool FakeProgram::heldWasTerminated() const
+{
+    return QFileInfo::exists(m_directory + QStringLiteral("/desktop/terminated"));
 }
 
 bool FakeProgram::release()
@@ -112,6 +142,25 @@ QByteArray FakeProgram::recordedRequest(const QString &script) const
 QString FakeProgram::recordedRequestFolderMode(const QString &script) const
 {
     return QString::fromUtf8(read(script, QStringLiteral("mode"))).trimmed();
+}
+
+QStringList FakeProgram::recordedStrayDescriptors(const QString &script) const
+{
+    // ls -l shows "… 3 -> /path"; the shell keeps its own script open above
+    // the standard three, which is no descriptor the app handed on.
+    QStringList stray;
+    const QString self = m_directory + QStringLiteral("/node");
+    for (const QString &line : QString::fromUtf8(read(script, QStringLiteral("descriptors")))
+                                   .split(u'\n', Qt::SkipEmptyParts)) {
+        const qsizetype arrow = line.indexOf(QStringLiteral(" -> "));
+        if (arrow < 0)
+            continue;
+        const QString fd = line.left(arrow).section(u' ', -1);
+        const QString target = line.mid(arrow + 4);
+        if (fd.toInt() > 2 && target != self)
+            stray.append(fd + QStringLiteral(" -> ") + target);
+    }
+    return stray;
 }
 
 void FakeProgram::write(const QString &relativePath, const QByteArray &content, bool executable)

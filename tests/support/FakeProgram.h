@@ -32,10 +32,15 @@ public:
 
     void setManageScript(const QByteArray &shell);
     void setServerScript(const QByteArray &shell);
-    // A management script that waits, as for a password, until release();
-    // then it prints the given text.
+    // A management script that waits, as for a password, until release(),
+    // noting a SIGTERM meanwhile instead of ending; then, as the action's
+    // effect, it copies its request beside itself, and prints the given text.
     void holdManageScript(const QByteArray &output);
     bool release();
+    // The requests that held scripts copied, one per script that finished.
+    QList<QByteArray> heldEffects() const;
+    // Whether a held script was sent SIGTERM while it waited.
+    bool heldWasTerminated() const;
 
     // What node recorded for its last call of the given script ("manage.mjs"
     // or "tarnwick.mjs").
@@ -43,6 +48,9 @@ public:
     QStringList recordedEnvironment(const QString &script) const;
     QByteArray recordedRequest(const QString &script) const;
     QString recordedRequestFolderMode(const QString &script) const;
+    // The descriptors above standard error that node was started with, as
+    // "fd -> what it refers to"; empty when it got only the standard three.
+    QStringList recordedStrayDescriptors(const QString &script) const;
 
 private:
     void populate();
@@ -53,4 +61,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_temporary;
     QString m_directory;
     bool m_valid = false;
+    // Whether the exact directory is this program's to remove.
+    bool m_owned = false;
 };

@@ -1,9 +1,11 @@
-// Not a test by itself: TarnwickSetupTest starts it to quit a whole app while
-// runs and a discovery are under way. Arguments: the catalogue, the program
-// folder and how to quit. It prints "running" once both runs have their
-// request files; then, for "menu", it closes one window and quits through
-// File > Quit, answering every "close anyway?" question with Close; for
-// "signal" it waits, as the app does, for a signal to quit on.
+// Not a test by itself: TarnwickSetupTest and PkexecRunTest start it to end a
+// whole app while runs and a discovery are under way. Arguments: the
+// catalogue, the program folder, how to quit and how to elevate ("plain" for
+// the unprivileged command line, "pkexec" for the real one). It prints
+// "running" once both runs have their request files; then, for "menu", it
+// closes one window and quits through File > Quit, answering every "close
+// anyway?" question with Close; for "wait" it waits, as the app does, for a
+// signal to quit on or for its display to go.
 #include "RequestFolders.h"
 #include "UnprivilegedElevation.h"
 #include "app/QuitOnSignals.h"
@@ -41,9 +43,10 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() != 4)
+    if (arguments.size() != 5)
         return 2;
     const bool byMenu = arguments.at(3) == u"menu";
+    const bool plain = arguments.at(4) == u"plain";
     const QuitOnSignals quitOnSignals;
     if (!quitOnSignals.isActive())
         return 3;
@@ -53,17 +56,22 @@ int main(int argc, char *argv[])
     QList<MainWindow *> windows;
     for (int index = 0; index < 2; ++index) {
         MainWindow *window = setup.openWindow();
-        window->setupView()->setElevation(elevation);
+        if (plain)
+            window->setupView()->setElevation(elevation);
+        window->setupView()->setKeeper(QStringLiteral(TARNWICK_TEST_KEEPER));
         window->setupView()->perform();
         windows.append(window);
     }
 
+    // Only the menu's way asks; a signal or a lost display must end the app
+    // without a question, which nobody here would answer.
     QTimer answerer;
     QObject::connect(&answerer, &QTimer::timeout, &application, [] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
             box->button(QMessageBox::Close)->click();
     });
-    answerer.start(20);
+    if (byMenu)
+        answerer.start(20);
 
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &application, [&] {
