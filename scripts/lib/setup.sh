@@ -6,7 +6,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 
 # Everything a fresh Debian 12 machine lacks to build, test and run the app.
 # pkexec, polkitd and dbus serve the test that runs an action through the
-# real polkit; nodejs runs the stand-in server program. The last line checks
+# real polkit; nodejs runs the stand-in server program; xvfb gives the test
+# that takes the app's display away an X server to take. The last line checks
 # the installed files and builds the Debian package: validators for the
 # desktop entry, the AppStream metainfo and the polkit policy, an SVG
 # renderer for the icon, and what cpack needs to work out the dependencies.
@@ -14,14 +15,14 @@ TARNWICK_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev fonts-dejavu-core
   nodejs
-  pkexec polkitd dbus
+  pkexec polkitd dbus xvfb
   desktop-file-utils appstream libxml2-utils librsvg2-bin dpkg-dev file
 )
 # What scripts/fuzz adds: clang with its libFuzzer and sanitizer runtimes.
 TARNWICK_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-# What scripts/bench needs beyond that: an X server to map the window on, and
-# the X library its start-up watcher talks to it with.
-TARNWICK_BENCH_PACKAGES=(xvfb libxcb1-dev)
+# What scripts/bench needs beyond that: the X library its start-up watcher
+# talks to the X server with.
+TARNWICK_BENCH_PACKAGES=(libxcb1-dev)
 
 tarnwick_missing_packages() {
   local package
