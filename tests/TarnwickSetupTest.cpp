@@ -126,6 +126,16 @@ void TarnwickSetupTest::runsOutliveTheApp()
         QVERIFY(!number.isEmpty());
         environment.insert(u"DISPLAY"_s, u':' + number);
         environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        // libxkbcommon-x11 hands strndup a length past the end of the atom
+        // names it copies, which AddressSanitizer's strict string checks
+        // report; the copy itself stops at the terminator. And Qt ends the
+        // process with exit() from the middle of its event handling when
+        // the X connection breaks, so what the app holds is never freed.
+        QString sanitizer = environment.value(u"ASAN_OPTIONS"_s);
+        sanitizer.replace(u"strict_string_checks=1"_s, u"strict_string_checks=0"_s);
+        sanitizer.replace(u"detect_leaks=1"_s, u"detect_leaks=0"_s);
+        if (!sanitizer.isEmpty())
+            environment.insert(u"ASAN_OPTIONS"_s, sanitizer);
     }
 
     QProcess app;
