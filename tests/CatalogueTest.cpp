@@ -257,7 +257,7 @@ void CatalogueTest::rejects_data()
     QTest::newRow("truncated UTF-8 sequence") << titled("\xe2\x82");
     QTest::newRow("UTF-8 beyond U+10FFFF") << titled("\xf4\x90\x80\x80");
     QTest::newRow("invalid UTF-8 in an extra member") << withExtra("\"\xff\"");
-    QTest::newRow("invalid UTF-8 between members") << "\xff[" + form("[]") + "]";
+    QTest::newRow("invalid UTF-8 before the document") << "\xff[" + form("[]") + "]";
     QTest::newRow("line comment") << "[" + form("[]") + "] // forms";
     QTest::newRow("block comment") << "[/* forms */" + form("[]") + "]";
     QTest::newRow("trailing comma after the last form") << "[" + form("[]") + ",]";
