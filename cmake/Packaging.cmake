@@ -16,7 +16,8 @@ set(CPACK_PACKAGE_CONTACT "${TARNWICK_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TARNWICK_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The libraries come from dpkg-shlibdeps; pkexec is run, not linked.
+# The libraries (Qt, simdjson, the C and C++ runtimes) come from
+# dpkg-shlibdeps; pkexec is run, not linked.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS pkexec)
 # The app and the polkit action name the launcher by its path under the

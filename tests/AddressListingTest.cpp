@@ -44,20 +44,22 @@ void AddressListingTest::decodes_data()
                "\xEF\xBB\xBF"
                R"([{"origin":"http://192.168.1.20:8080","bind":"192.168.1.20","name":"en0"}])")
         << QList<LocalAddress>{lan};
-    QTest::newRow("member given twice: the last counts")
-        << QByteArray(R"([{"origin":"http://192.168.1.20:8080","bind":"10.0.0.1","name":"en0",)"
-                      R"("bind":"192.168.1.20"}])")
-        << QList<LocalAddress>{lan};
     const QString nul = QStringLiteral("e") + QChar(0) + QStringLiteral("n");
     QTest::newRow("escaped NUL") << QByteArray(R"([{"origin":"o","bind":"b","name":"e\u0000n"}])")
                                  << QList<LocalAddress>{
                                         {QStringLiteral("o"), QStringLiteral("b"), nul}};
-    QTest::newRow("raw NUL byte")
-        << QByteArray("[{\"origin\":\"o\",\"bind\":\"b\",\"name\":\"e\0n\"}]", 40)
-        << QList<LocalAddress>{{QStringLiteral("o"), QStringLiteral("b"), nul}};
-    QTest::newRow("lone surrogate escape")
-        << QByteArray(R"([{"origin":"o","bind":"b","name":"\udc00"}])")
-        << QList<LocalAddress>{{QStringLiteral("o"), QStringLiteral("b"), QString(QChar(0xDC00))}};
+    QTest::newRow("surrogate pair escape and names written with escapes")
+        << QByteArray(R"([{"\u006frigin":"o","bind":"b","name":"\ud83d\ude00"}])")
+        << QList<LocalAddress>{
+               {QStringLiteral("o"), QStringLiteral("b"), QStringLiteral("\U0001F600")}};
+    QTest::newRow("U+FEFF starting a text")
+        << QByteArray("[{\"origin\":\"o\",\"bind\":\"\\ufeffb\",\"name\":\"\xEF\xBB\xBFn\"}]")
+        << QList<LocalAddress>{
+               {QStringLiteral("o"), QStringLiteral("\uFEFFb"), QStringLiteral("\uFEFFn")}};
+    QTest::newRow("an extra member given twice, with any JSON")
+        << QByteArray(R"([{"origin":"http://192.168.1.20:8080","bind":"192.168.1.20","name":"en0",)"
+                      R"("x":[1e-999,18446744073709551615],"x":{"y":null,"y":true}}])")
+        << QList<LocalAddress>{lan};
     const QByteArray entry =
         R"({"origin":"http://192.168.1.20:8080","bind":"192.168.1.20","name":"en0"})";
     QTest::newRow("10 MB listing")
@@ -95,6 +97,37 @@ void AddressListingTest::rejects_data()
         << "[" + QByteArray(R"({"origin":"o","bind":"b","name":"n"},)").repeated(300'000) +
                R"({"origin":"o","bind":"b"}])";
     QTest::newRow("NUL byte after the listing") << QByteArray("[]\0", 3);
+
+    // Which of two values would count is not for a reader to guess.
+    QTest::newRow("bind given twice")
+        << QByteArray(R"([{"origin":"http://192.168.1.20:8080","bind":"10.0.0.1","name":"en0",)"
+                      R"("bind":"192.168.1.20"}])");
+
+    // Malformed JSON, wherever it stands, fails the whole listing.
+    QTest::newRow("unknown escape") << QByteArray(R"([{"origin":"o","bind":"b","name":"a\qb"}])");
+    QTest::newRow("Windows path with single backslashes")
+        << QByteArray(R"([{"origin":"o","bind":"b","name":"C:\Path"}])");
+    QTest::newRow("raw NUL byte") << QByteArray(
+        "[{\"origin\":\"o\",\"bind\":\"b\",\"name\":\"e\0n\"}]", 40);
+    QTest::newRow("raw tab") << QByteArray("[{\"origin\":\"o\",\"bind\":\"b\",\"name\":\"e\tn\"}]");
+    QTest::newRow("raw control character in an extra member")
+        << QByteArray("[{\"origin\":\"o\",\"bind\":\"b\",\"name\":\"n\",\"x\":\"\x1b\"}]");
+    QTest::newRow("lone low surrogate escape")
+        << QByteArray(R"([{"origin":"o","bind":"b","name":"\udc00"}])");
+    QTest::newRow("lone high surrogate escape in an extra member")
+        << QByteArray(R"([{"origin":"o","bind":"b","name":"n","x":"\ud800"}])");
+    QTest::newRow("invalid UTF-8")
+        << QByteArray("[{\"origin\":\"o\",\"bind\":\"b\",\"name\":\"\xc3\x28\"}]");
+    QTest::newRow("comment") << QByteArray("[] /* none */");
+    QTest::newRow("trailing comma") << QByteArray(R"([{"origin":"o","bind":"b","name":"n"},])");
+    QTest::newRow("single-quoted text") << QByteArray(R"([{"origin":'o',"bind":"b","name":"n"}])");
+    QTest::newRow("number beyond double range in an extra member")
+        << QByteArray(R"([{"origin":"o","bind":"b","name":"n","x":1e999}])");
+    QTest::newRow("integer beyond 64 bits in an extra member")
+        << QByteArray(R"([{"origin":"o","bind":"b","name":"n","x":-9223372036854775809}])");
+    QTest::newRow("NaN in an extra member")
+        << QByteArray(R"([{"origin":"o","bind":"b","name":"n","x":NaN}])");
+    QTest::newRow("UTF-16 text") << QByteArray("\xff\xfe[\0]\0", 6);
 }
 
 void AddressListingTest::rejects()

@@ -13,7 +13,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 # renderer for the icon, and what cpack needs to work out the dependencies.
 TARNWICK_PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev fonts-dejavu-core
+  qt6-base-dev libsimdjson-dev fonts-dejavu-core
   nodejs
   pkexec polkitd dbus xvfb
   desktop-file-utils appstream libxml2-utils librsvg2-bin dpkg-dev file

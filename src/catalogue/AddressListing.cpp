@@ -2,30 +2,26 @@
 
 #include "catalogue/JsonRecord.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 std::optional<QList<LocalAddress>> AddressListing::decode(const QByteArray &json)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
+    simdjson::dom::parser parser;
+    const auto array = JsonRecord::array(parser, json);
+    if (!array)
         return std::nullopt;
 
-    const QJsonArray array = document.array();
+    static constexpr std::array<std::string_view, 3> names{"origin", "bind", "name"};
     QList<LocalAddress> addresses;
-    addresses.reserve(array.size());
-    for (const QJsonValue &value : array) {
-        if (!value.isObject())
+    addresses.reserve(qsizetype(array->size()));
+    for (const simdjson::dom::element value : *array) {
+        const auto members = JsonRecord::members(value, names);
+        if (!members)
             return std::nullopt;
-        const QJsonObject object = value.toObject();
-        auto origin = JsonRecord::text(object, QStringLiteral("origin"));
-        auto bind = JsonRecord::text(object, QStringLiteral("bind"));
-        auto name = JsonRecord::text(object, QStringLiteral("name"));
+        auto origin = JsonRecord::text((*members)[0]);
+        auto bind = JsonRecord::text((*members)[1]);
+        auto name = JsonRecord::text((*members)[2]);
         if (!origin || !bind || !name)
             return std::nullopt;
-        addresses.append({*origin, *bind, *name});
+        addresses.append({std::move(*origin), std::move(*bind), std::move(*name)});
     }
     return addresses;
 }

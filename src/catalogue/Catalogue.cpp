@@ -4,9 +4,6 @@
 #include "catalogue/JsonRecord.h"
 
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QVarLengthArray>
 #include <algorithm>
@@ -18,27 +15,30 @@ namespace {
 // only says to reinstall, which does not tell a packager which path was wrong.
 Q_LOGGING_CATEGORY(catalogueLog, "tarnwick.catalogue", QtWarningMsg)
 
-std::optional<Operation> decodeOperation(const QJsonValue &value)
+std::optional<Operation> decodeOperation(simdjson::dom::element value)
 {
-    if (!value.isObject())
+    static constexpr std::array<std::string_view, 5> names{"id", "title", "info", "button",
+                                                           "fields"};
+    const auto members = JsonRecord::members(value, names);
+    if (!members)
         return std::nullopt;
-    const QJsonObject object = value.toObject();
-    auto id = JsonRecord::text(object, QStringLiteral("id"));
-    auto title = JsonRecord::text(object, QStringLiteral("title"));
-    auto info = JsonRecord::text(object, QStringLiteral("info"));
-    auto button = JsonRecord::text(object, QStringLiteral("button"));
-    const QJsonValue fields = object.value(QStringLiteral("fields"));
-    if (!id || !title || !info || !button || !fields.isArray())
+    auto id = JsonRecord::text((*members)[0]);
+    auto title = JsonRecord::text((*members)[1]);
+    auto info = JsonRecord::text((*members)[2]);
+    auto button = JsonRecord::text((*members)[3]);
+    simdjson::dom::array rows;
+    if (!id || !title || !info || !button ||
+        (*members)[4].get_array().get(rows) != simdjson::SUCCESS)
         return std::nullopt;
 
-    Operation operation{*id, *title, *info, *button, {}};
-    const QJsonArray rows = fields.toArray();
-    operation.fields.reserve(rows.size());
-    for (const QJsonValue &rowValue : rows) {
+    Operation operation{
+        std::move(*id), std::move(*title), std::move(*info), std::move(*button), {}};
+    operation.fields.reserve(qsizetype(rows.size()));
+    for (const simdjson::dom::element rowValue : rows) {
         auto row = JsonRecord::texts(rowValue);
         if (!row)
             return std::nullopt;
-        operation.fields.append(*row);
+        operation.fields.append(std::move(*row));
     }
     return operation;
 }
@@ -47,15 +47,14 @@ std::optional<Operation> decodeOperation(const QJsonValue &value)
 
 std::optional<QList<Operation>> Catalogue::decode(const QByteArray &json)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
+    simdjson::dom::parser parser;
+    const auto array = JsonRecord::array(parser, json);
+    if (!array)
         return std::nullopt;
 
-    const QJsonArray array = document.array();
     QList<Operation> operations;
-    operations.reserve(array.size());
-    for (const QJsonValue &value : array) {
+    operations.reserve(qsizetype(array->size()));
+    for (const simdjson::dom::element value : *array) {
         auto operation = decodeOperation(value);
         if (!operation || !isWellFormed(*operation))
             return std::nullopt;
