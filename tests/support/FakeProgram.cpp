@@ -92,11 +92,13 @@ void FakeProgram::holdManageScript(const QByteArray &output)
 {
     // It also stops waiting once the program is removed, so a test that
     // ends without releasing it leaves nothing running. Copying the request
-    // last shows that it was there until the very end.
+    // last shows that it was there until the very end; the copy appears
+    // whole, under its name, only once it is complete.
     setManageScript("here=$(dirname \"$0\")\n"
                     "trap 'echo TERM >> \"$here/terminated\"' TERM\n"
                     "while [ -d \"$here\" ] && [ ! -e \"$here/release\" ]; do sleep 0.05; done\n"
-                    "cp \"$1\" \"$here/effect.$$\" 2>/dev/null\n"
+                    "cp \"$1\" \"$here/.effect.$$\" 2>/dev/null &&\n"
+                    "  mv \"$here/.effect.$$\" \"$here/effect.$$\"\n"
                     "printf '" +
                     output + "'\n");
 }
