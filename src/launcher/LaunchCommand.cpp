@@ -1,5 +1,9 @@
 #include "LaunchCommand.h"
 
+#include "runner/ServerContract.h"
+
+#include <iterator>
+
 LaunchCommand::LaunchCommand(const std::string &programDirectory,
                              const std::vector<std::string> &arguments)
 {
@@ -16,11 +20,8 @@ LaunchCommand::LaunchCommand(const std::string &programDirectory,
         return;
     }
     // The same words PkexecElevation spells out when there is no launcher.
-    m_words = {"/usr/bin/env",
-               "-i",
-               "PATH=/usr/bin:/bin",
-               "LANG=en_US.UTF-8",
-               programDirectory + "/node",
-               programDirectory + "/desktop/manage.mjs",
-               request};
+    m_words.assign(std::begin(ServerContract::bareEnvironment),
+                   std::end(ServerContract::bareEnvironment));
+    m_words.insert(m_words.end(), {programDirectory + ServerContract::node,
+                                   programDirectory + ServerContract::manageScript, request});
 }

@@ -1,5 +1,7 @@
 #include "runner/PkexecElevation.h"
 
+#include "runner/ServerContract.h"
+
 #include <utility>
 
 PkexecElevation::PkexecElevation(std::optional<QString> launcher) : m_launcher(std::move(launcher))
@@ -15,13 +17,9 @@ QStringList PkexecElevation::command(const QString &node, const QString &script,
         return {QStringLiteral("/usr/bin/pkexec"), QStringLiteral("--disable-internal-agent"),
                 *m_launcher, request};
     }
-    return {QStringLiteral("/usr/bin/pkexec"),
-            QStringLiteral("--disable-internal-agent"),
-            QStringLiteral("/usr/bin/env"),
-            QStringLiteral("-i"),
-            QStringLiteral("PATH=/usr/bin:/bin"),
-            QStringLiteral("LANG=en_US.UTF-8"),
-            node,
-            script,
-            request};
+    QStringList words{QStringLiteral("/usr/bin/pkexec"),
+                      QStringLiteral("--disable-internal-agent")};
+    for (const char *word : ServerContract::bareEnvironment)
+        words.append(QString::fromLatin1(word));
+    return words + QStringList{node, script, request};
 }

@@ -1,6 +1,7 @@
 #include "runner/ServerProgram.h"
 
 #include "InstalledProgram.h"
+#include "runner/ServerContract.h"
 
 #include <utility>
 
@@ -13,15 +14,15 @@ QString ServerProgram::installedDirectory()
 
 QString ServerProgram::node() const
 {
-    return m_directory + QStringLiteral("/node");
+    return m_directory + QLatin1StringView(ServerContract::node);
 }
 
 QString ServerProgram::manageScript() const
 {
-    return m_directory + QStringLiteral("/desktop/manage.mjs");
+    return m_directory + QLatin1StringView(ServerContract::manageScript);
 }
 
 QString ServerProgram::serverScript() const
 {
-    return m_directory + QStringLiteral("/server/tarnwick.mjs");
+    return m_directory + QLatin1StringView(ServerContract::serverScript);
 }

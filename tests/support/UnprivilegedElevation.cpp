@@ -1,13 +1,16 @@
 #include "UnprivilegedElevation.h"
 
+#include "runner/PkexecElevation.h"
+#include "runner/ServerContract.h"
+
 QStringList UnprivilegedElevation::command(const QString &node, const QString &script,
                                            const QString &request) const
 {
-    return {QStringLiteral("/usr/bin/env"),
-            QStringLiteral("-i"),
-            QStringLiteral("PATH=/usr/bin:/bin"),
-            QStringLiteral("LANG=en_US.UTF-8"),
-            node,
-            script,
-            request};
+    // The real command line from pkexec's own program on: what pkexec would
+    // run as root, run here as whoever runs the test.
+    QStringList words = PkexecElevation().command(node, script, request);
+    const QString env = QString::fromLatin1(ServerContract::bareEnvironment[0]);
+    while (!words.isEmpty() && words.constFirst() != env)
+        words.removeFirst();
+    return words;
 }
