@@ -8,8 +8,8 @@
 
 // Reads the address listing that the server program prints: a JSON array of
 // address objects, decoded whole or not at all.
-class AddressListing
-{
-public:
-    static std::optional<QList<LocalAddress>> decode(const QByteArray &json);
-};
+namespace AddressListing {
+
+std::optional<QList<LocalAddress>> decode(const QByteArray &json);
+
+} // namespace AddressListing

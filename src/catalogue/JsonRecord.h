@@ -16,25 +16,23 @@
 // first record is read. A member counts only when it is present once with
 // exactly the expected JSON type, so that null, numbers or nested values
 // never pass for text.
-class JsonRecord
-{
-public:
-    // The top-level array of json, held in parser's buffers; nothing when
-    // json is not one JSON array. A UTF-8 byte-order mark before it is
-    // skipped.
-    static std::optional<simdjson::dom::array> array(simdjson::dom::parser &parser,
-                                                     const QByteArray &json);
+namespace JsonRecord {
 
-    // The members of value named in names, in that order; nothing when
-    // value is not an object, lacks one of them or has one twice.
-    template <std::size_t N>
-    static std::optional<std::array<simdjson::dom::element, N>>
-    members(simdjson::dom::element value, const std::array<std::string_view, N> &names);
+// The top-level array of json, held in parser's buffers; nothing when json
+// is not one JSON array. A UTF-8 byte-order mark before it is skipped.
+std::optional<simdjson::dom::array> array(simdjson::dom::parser &parser, const QByteArray &json);
 
-    static std::optional<QString> text(simdjson::dom::element value);
-    // An array of texts.
-    static std::optional<QStringList> texts(simdjson::dom::element value);
-};
+// The members of value named in names, in that order; nothing when value is
+// not an object, lacks one of them or has one twice.
+template <std::size_t N>
+std::optional<std::array<simdjson::dom::element, N>>
+members(simdjson::dom::element value, const std::array<std::string_view, N> &names);
+
+std::optional<QString> text(simdjson::dom::element value);
+// An array of texts.
+std::optional<QStringList> texts(simdjson::dom::element value);
+
+} // namespace JsonRecord
 
 template <std::size_t N>
 std::optional<std::array<simdjson::dom::element, N>>

@@ -6,8 +6,8 @@
 
 // Finds the personal invitation in a run's output: the first non-empty line
 // that begins with "Tarnwick invite ", returned whole and untrimmed.
-class Invitation
-{
-public:
-    static std::optional<QString> find(QStringView text);
-};
+namespace Invitation {
+
+std::optional<QString> find(QStringView text);
+
+} // namespace Invitation
