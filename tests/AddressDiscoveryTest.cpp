@@ -14,14 +14,14 @@ class AddressDiscoveryTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void runsServerScriptAsSpecified();
+    void runsServerScriptAsUserInBareEnvironment();
     void decodesWhatIsPrinted_data();
     void decodesWhatIsPrinted();
     void givesNothingWithoutNode();
     void serverScriptGetsOnlyStandardDescriptors();
 };
 
-void AddressDiscoveryTest::runsServerScriptAsSpecified()
+void AddressDiscoveryTest::runsServerScriptAsUserInBareEnvironment()
 {
     FakeProgram program;
     QVERIFY(program.isValid());
