@@ -159,9 +159,9 @@ int FieldRows::heightFor(const QList<QStringList> &fields, int width) const
 {
     if (!m_samples) {
         m_samples = std::make_unique<Samples>();
-        m_samples->parent.setFont(font());
         m_samples->heading->setBuddy(m_samples->edit);
     }
+    m_samples->parent.setFont(font());
     const Samples &samples = *m_samples;
     const int edit = samples.edit->sizeHint().height();
     const int button = samples.button->sizeHint().height();

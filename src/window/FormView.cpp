@@ -20,7 +20,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSet>
-#include <QStyle>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -129,16 +128,24 @@ QSize FormView::sizeHint() const
     const QMargins margins = layout()->contentsMargins();
     const int width = qMax(minimumWidth(), layout()->sizeHint().width());
     const int column = width - margins.left() - margins.right();
-    // The form area's own hint is capped at a few lines of text; what a
-    // form needs is its explanation and its rows at the column's width.
-    int tallest = 0;
-    for (const Operation *task : listedForms(m_view.tasks())) {
-        tallest = qMax(tallest, m_info->textHeight(task->info, column) +
-                                    m_rows->heightFor(task->fields, column));
-    }
     const int others =
         layout()->sizeHint().height() - itemHeightHint(m_info) - itemHeightHint(m_formArea);
-    return QSize(width, others + tallest).expandedTo(minimumSize());
+    return QSize(width, others + tallestForm(column)).expandedTo(minimumSize());
+}
+
+// The form area's own hint is capped at a few lines of text; what a form
+// needs is its explanation and its rows at the column's width.
+int FormView::tallestForm(int column) const
+{
+    if (column != m_measuredColumn) {
+        m_tallest = 0;
+        for (const Operation *task : listedForms(m_view.tasks())) {
+            m_tallest = qMax(m_tallest, m_info->textHeight(task->info, column) +
+                                            m_rows->heightFor(task->fields, column));
+        }
+        m_measuredColumn = column;
+    }
+    return m_tallest;
 }
 
 void FormView::showEvent(QShowEvent *event)
@@ -164,8 +171,10 @@ void FormView::resizeEvent(QResizeEvent *event)
 void FormView::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        m_measuredColumn = -1;
         updateMinimumHeight();
+    }
 }
 
 // The explanation is never cut off: the window's least height grows with

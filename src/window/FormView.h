@@ -36,6 +36,7 @@ private:
     void updateMinimumHeight();
     int roomOnScreen() const;
     int itemHeightHint(QWidget *child) const;
+    int tallestForm(int column) const;
     void showWhole(QWidget *control);
     void showSelected();
     void showResult();
@@ -55,4 +56,8 @@ private:
     QPushButton *m_copyButton;
     ResultBox *m_resultBox;
     bool m_shown = false;
+    // The height of the tallest form at one column width; the catalogue
+    // never changes, so only another width or font measures it again.
+    mutable int m_measuredColumn = -1;
+    mutable int m_tallest = 0;
 };

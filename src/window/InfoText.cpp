@@ -1,5 +1,6 @@
 #include "window/InfoText.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QScrollBar>
 
@@ -40,12 +41,17 @@ InfoText::~InfoText() = default;
 void InfoText::setText(const QString &text)
 {
     m_label->setText(text);
+    m_measuredWidth = -1;
     verticalScrollBar()->setValue(0);
 }
 
 int InfoText::textHeight(int width) const
 {
-    return m_label->heightForWidth(width);
+    if (width != m_measuredWidth) {
+        m_measuredHeight = m_label->heightForWidth(width);
+        m_measuredWidth = width;
+    }
+    return m_measuredHeight;
 }
 
 int InfoText::textHeight(const QString &text, int width) const
@@ -63,6 +69,13 @@ void InfoText::setShownHeight(int height)
         return;
     m_shown = height;
     setFixedHeight(height);
+}
+
+void InfoText::changeEvent(QEvent *event)
+{
+    QScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        m_measuredWidth = -1;
 }
 
 QSize InfoText::sizeHint() const

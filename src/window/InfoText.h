@@ -29,9 +29,16 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     QLabel *m_label;
     int m_shown = 0;
+    // The text's height at one width: a long text is not wrapped again for
+    // every step of a resize that keeps the width.
+    mutable int m_measuredWidth = -1;
+    mutable int m_measuredHeight = 0;
     // Never shown, only measured, made when first needed.
     mutable std::unique_ptr<QLabel> m_sample;
 };
