@@ -67,6 +67,7 @@ void ResultBoxTest::splitsLines()
 void ResultBoxTest::looksLikeATerminal()
 {
     ResultBox box;
+    box.setResult(u"Name    Role\nAda     member\n"_s);
     // Columns the server lines up stay lined up.
     QVERIFY(QFontInfo(box.font()).fixedPitch());
     QCOMPARE(box.document()->documentMargin(), 8.0);

@@ -39,7 +39,6 @@ ResultBox::ResultBox(QWidget *parent) : QPlainTextEdit(parent)
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setBackgroundRole(QPalette::Base);
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     // Nobody edits the result; an undo history of it would only hold memory.
     setUndoRedoEnabled(false);
     document()->setDocumentMargin(8);
@@ -54,6 +53,12 @@ ResultBox::ResultBox(QWidget *parent) : QPlainTextEdit(parent)
 
 void ResultBox::setResult(const QString &text)
 {
+    // Finding and loading the fixed font took a third of the start-up time,
+    // for a box that is empty then: it is looked up for the first output.
+    if (!text.isEmpty() && !m_fixedFont) {
+        setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        m_fixedFont = true;
+    }
     m_filler.stop();
     m_result = text;
     m_blockStarts = {0};

@@ -53,4 +53,5 @@ private:
     // How much of the output is in the document.
     qsizetype m_filled = 0;
     QTimer m_filler;
+    bool m_fixedFont = false;
 };
