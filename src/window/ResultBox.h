@@ -34,8 +34,8 @@ public:
     // The most characters of output that go into the document in one turn
     // of the event loop: a few milliseconds of work.
     static constexpr qsizetype slice = 64 * 1024;
-    // The longest piece of a line shown as one block: about fifty lines of
-    // the box, laid out in well under a millisecond.
+    // The longest piece of a line shown as one block: a few dozen lines of
+    // the box, quick to lay out.
     static constexpr qsizetype piece = 4 * 1024;
 
 protected:
