@@ -305,6 +305,15 @@ void FormViewTest::opensWithoutScrollBar()
             QVERIFY(rows->rect().contains(control->geometry()));
     }
     QCOMPARE(window.setupView()->selected(), u"status"_s);
+
+    // Nor once a run has made an invitation and its copy button shows.
+    m_program->setManageScript("echo 'Tarnwick invite http://x/1'");
+    window.setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
+    window.setupView()->setSelected(u"invite-person"_s);
+    window.setupView()->perform();
+    QTRY_VERIFY(window.findChild<QPushButton *>(u"copyButton"_s)->isVisible());
+    QTRY_COMPARE(area->verticalScrollBar()->maximum(), 0);
+    QVERIFY(!area->verticalScrollBar()->isVisible());
 }
 
 void FormViewTest::focusShowsWholeControl()

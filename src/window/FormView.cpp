@@ -128,8 +128,12 @@ QSize FormView::sizeHint() const
     const QMargins margins = layout()->contentsMargins();
     const int width = qMax(minimumWidth(), layout()->sizeHint().width());
     const int column = width - margins.left() - margins.right();
-    const int others =
+    int others =
         layout()->sizeHint().height() - itemHeightHint(m_info) - itemHeightHint(m_formArea);
+    // Room for the copy button too: a run that yields an invitation shows it,
+    // and the rows should not start scrolling then.
+    if (!m_copyButton->isVisibleTo(this))
+        others += m_copyButton->sizeHint().height() + layout()->spacing();
     return QSize(width, others + tallestForm(column)).expandedTo(minimumSize());
 }
 
