@@ -1,22 +1,43 @@
 #include "window/FieldRows.h"
 
 #include "ScriptedChooser.h"
+#include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
+#include "window/MainWindow.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
+// The ways text gets into a box.
+enum class Entry
+{
+    Typing,
+    Paste,
+    InputMethod,
+    Drop,
+    Undo,
+    Redo,
+    Accessibility
+};
+
 Q_DECLARE_METATYPE(std::optional<QString>)
+Q_DECLARE_METATYPE(Entry)
+Q_DECLARE_METATYPE(QList<QStringList>)
 
 class FieldRowsTest : public QObject
 {
@@ -25,13 +46,21 @@ class FieldRowsTest : public QObject
 private Q_SLOTS:
     void controlsByKind_data();
     void controlsByKind();
+    void rowsStayPackedAtAnyHeight_data();
+    void rowsStayPackedAtAnyHeight();
+    void wrappedHeadingTakesItsLines();
+    void measuresRowsBeforeBuildingThem_data();
+    void measuresRowsBeforeBuildingThem();
     void choiceOffersEveryPiece_data();
     void choiceOffersEveryPiece();
     void choiceKeepsUnknownValue();
     void typingKeepsFocusAndCursor();
+    void everyEntryReachesValue_data();
+    void everyEntryReachesValue();
     void outsideChangeUpdatesOnlyItsControls();
     void addressMenuWritesOriginThenBind();
     void linesBoxKeepsBreaksAndHeight();
+    void linesBoxBorderFollowsPalette();
     void browseAsksChooserByKind_data();
     void browseAsksChooserByKind();
     void showsCatalogueTextsAsWritten();
@@ -50,6 +79,8 @@ QStringList shapeOf(const FieldRows &rows)
     auto *layout = qobject_cast<QVBoxLayout *>(rows.layout());
     for (int index = 0; index < layout->count(); ++index) {
         QLayoutItem *item = layout->itemAt(index);
+        if (item->spacerItem())
+            continue;
         if (QLayout *line = item->layout()) {
             // The path line: the box, then the button to its right.
             shape.append(QString::fromLatin1(line->itemAt(0)->widget()->metaObject()->className()) +
@@ -88,7 +119,7 @@ void FieldRowsTest::controlsByKind_data()
     QTest::newRow("lan-address") << QStringList{u"origin"_s, u"Key"_s, u"lan-address"_s}
                                  << QStringList{u"QPushButton"_s, u"QLineEdit"_s};
     QTest::newRow("lines") << QStringList{u"k"_s, u"Key"_s, u"lines"_s}
-                           << QStringList{u"QPlainTextEdit"_s};
+                           << QStringList{u"LinesBox"_s};
     QTest::newRow("open") << QStringList{u"k"_s, u"Key"_s, u"open"_s}
                           << QStringList{u"QLineEdit+"_s + browse};
     QTest::newRow("save") << QStringList{u"k"_s, u"Key"_s, u"save"_s}
@@ -134,6 +165,134 @@ void FieldRowsTest::controlsByKind()
         QCOMPARE(box->placeholderText(), QString());
     for (const QPushButton *button : rows.findChildren<QPushButton *>(u"browse"_s))
         QCOMPARE(button->accessibleName(), u"Browse\u2026 "_s + row.at(1));
+}
+
+namespace {
+
+// Where each item of the rows' layout is, top to bottom: headings and
+// controls, the path line as one.
+QList<QPair<QRect, QWidget *>> itemsOf(const FieldRows &rows)
+{
+    QList<QPair<QRect, QWidget *>> items;
+    QLayout *layout = rows.layout();
+    for (int index = 0; index < layout->count(); ++index) {
+        QLayoutItem *item = layout->itemAt(index);
+        if (item->spacerItem())
+            continue;
+        QWidget *widget = item->widget();
+        items.append({widget ? widget->geometry() : item->geometry(), widget});
+    }
+    return items;
+}
+
+} // namespace
+
+void FieldRowsTest::rowsStayPackedAtAnyHeight_data()
+{
+    QTest::addColumn<int>("height");
+
+    QTest::newRow("as it opens") << 0;
+    QTest::newRow("520 x 980") << 980;
+    QTest::newRow("520 x 2000") << 2000;
+}
+
+void FieldRowsTest::rowsStayPackedAtAnyHeight()
+{
+    QFETCH(int, height);
+    const QString shipped = qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE");
+    QVERIFY2(QFileInfo(shipped).isFile(), "TARNWICK_SHIPPED_CATALOGUE names no catalogue file");
+    MainWindow window(Catalogue::load(shipped), u"/nonexistent"_s);
+    QVERIFY(window.setupView());
+    window.setupView()->setSelected(u"reinstate-person"_s);
+    if (height > 0)
+        window.resize(520, height);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *rows = window.findChild<FieldRows *>();
+    QTRY_VERIFY(rows->findChild<QComboBox *>() && rows->findChild<QComboBox *>()->isVisible());
+
+    // Heading, control; heading, control; heading, control.
+    const auto items = itemsOf(*rows);
+    QCOMPARE(items.size(), 6);
+    for (qsizetype index = 0; index < items.size(); ++index) {
+        const QRect place = items.at(index).first;
+        if (index % 2 == 0) {
+            auto *heading = qobject_cast<QLabel *>(items.at(index).second);
+            QVERIFY(heading);
+            // As high as its text, which is one line here.
+            QCOMPARE(place.height(), heading->heightForWidth(heading->width()));
+            QVERIFY2(
+                place.height() < 2 * heading->fontMetrics().lineSpacing(),
+                qPrintable(u"heading %1 is %2 high"_s.arg(heading->text()).arg(place.height())));
+        }
+        if (index > 0) {
+            const QRect above = items.at(index - 1).first;
+            QCOMPARE(place.top() - above.bottom() - 1, 10);
+        }
+    }
+    QCOMPARE(items.constFirst().first.top(), 2);
+    // What the rows do not need stays below the last one.
+    const auto *area = window.findChild<QScrollArea *>(u"formArea"_s);
+    QCOMPARE(rows->height(), area->viewport()->height());
+    QVERIFY(items.constLast().first.bottom() + 1 + 2 <= rows->height());
+    if (height > 0)
+        QVERIFY(rows->height() - items.constLast().first.bottom() > height / 3);
+}
+
+void FieldRowsTest::wrappedHeadingTakesItsLines()
+{
+    const QString label = u"A heading that goes on and on, "_s.repeated(8);
+    auto view = viewOf({{u"k"_s, label}, {u"after"_s, u"After"_s}});
+    FieldRows rows(*view);
+    rows.resize(300, 1200);
+    rows.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rows));
+    const auto items = itemsOf(rows);
+    auto *heading = qobject_cast<QLabel *>(items.constFirst().second);
+    QVERIFY(heading->height() >= 4 * heading->fontMetrics().lineSpacing());
+    QCOMPARE(heading->height(), heading->heightForWidth(heading->width()));
+    QCOMPARE(items.at(1).first.top() - items.at(0).first.bottom() - 1, 10);
+    QCOMPARE(items.at(2).first.top() - items.at(1).first.bottom() - 1, 10);
+}
+
+void FieldRowsTest::measuresRowsBeforeBuildingThem_data()
+{
+    QTest::addColumn<QList<QStringList>>("fields");
+    QTest::addColumn<int>("width");
+
+    const QString shipped = qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE");
+    for (const Operation &operation : Catalogue::load(shipped))
+        QTest::newRow(operation.id.toUtf8()) << operation.fields << 484;
+    const QList<QStringList> everyKind{{u"a"_s, u"Plain"_s},
+                                       {u"b"_s, u"Choice & more"_s, u"choice"_s, u"x|y"_s},
+                                       {u"origin"_s, u"Address"_s, u"lan-address"_s},
+                                       {u"c"_s, u"Lines"_s, u"lines"_s},
+                                       {u"d"_s, u"File"_s, u"open"_s},
+                                       {u"e"_s, u"A heading that goes on and on, "_s.repeated(6)}};
+    QTest::newRow("every kind, wide") << everyKind << 484;
+    QTest::newRow("every kind, narrow") << everyKind << 200;
+    QTest::newRow("no rows") << QList<QStringList>() << 484;
+}
+
+void FieldRowsTest::measuresRowsBeforeBuildingThem()
+{
+    QFETCH(QList<QStringList>, fields);
+    QFETCH(int, width);
+    auto empty = viewOf({});
+    FieldRows measuring(*empty);
+    const int measured = measuring.heightFor(fields, width);
+
+    auto view = viewOf(fields);
+    FieldRows rows(*view);
+    rows.resize(width, 2000);
+    rows.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rows));
+    // Rows without a heading to wrap have no height for width of their own.
+    QCOMPARE(measured,
+             rows.hasHeightForWidth() ? rows.heightForWidth(width) : rows.sizeHint().height());
+    const auto items = itemsOf(rows);
+    if (!items.isEmpty())
+        QCOMPARE(measured, items.constLast().first.bottom() + 1 + 2);
 }
 
 void FieldRowsTest::choiceOffersEveryPiece_data()
@@ -210,6 +369,109 @@ void FieldRowsTest::typingKeepsFocusAndCursor()
     changed.clear();
     QTest::keyClick(name, Qt::Key_Return);
     QCOMPARE(changed.size(), 0);
+}
+
+namespace {
+
+QString textOf(QWidget *box)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(box))
+        return edit->text();
+    // The document's own text: toPlainText would show a no-break space as a space.
+    return qobject_cast<QPlainTextEdit *>(box)->document()->toRawText().replace(
+        QChar::ParagraphSeparator, u'\n');
+}
+
+} // namespace
+
+void FieldRowsTest::everyEntryReachesValue_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Entry>("entry");
+    QTest::addColumn<QString>("value");
+
+    for (const QString &kind : {u"text"_s, u"lines"_s}) {
+        const QByteArray box = kind.toLatin1() + " box, ";
+        QTest::newRow(box + "typing") << kind << Entry::Typing << u"typed"_s;
+        // A no-break space stays what it is.
+        QTest::newRow(box + "paste") << kind << Entry::Paste << u"typed pas\u00a0ted"_s;
+        QTest::newRow(box + "input method") << kind << Entry::InputMethod << u"typed\u00fc"_s;
+        QTest::newRow(box + "drop") << kind << Entry::Drop << u"typeddropped"_s;
+        QTest::newRow(box + "undo") << kind << Entry::Undo << QString();
+        QTest::newRow(box + "redo") << kind << Entry::Redo << u"typed"_s;
+        QTest::newRow(box + "assistive technology")
+            << kind << Entry::Accessibility << u"set by a screen reader"_s;
+    }
+}
+
+void FieldRowsTest::everyEntryReachesValue()
+{
+    QFETCH(QString, kind);
+    QFETCH(Entry, entry);
+    QFETCH(QString, value);
+    auto view = viewOf({{u"k"_s, u"Key"_s, kind}});
+    FieldRows rows(*view);
+    rows.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rows));
+    QWidget *box = rows.findChild<QLineEdit *>();
+    if (!box)
+        box = rows.findChild<QPlainTextEdit *>();
+    box->setFocus();
+    QTest::keyClicks(box, u"typed"_s);
+    QCOMPARE(view->fieldValue(u"k"_s), u"typed"_s);
+    QSignalSpy changed(view.get(), &SetupView::valueChanged);
+
+    switch (entry) {
+    case Entry::Typing:
+        break;
+    case Entry::Paste:
+        QApplication::clipboard()->setText(u" pas\u00a0ted"_s);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        break;
+    case Entry::InputMethod: {
+        QInputMethodEvent composed;
+        composed.setCommitString(u"\u00fc"_s);
+        QApplication::sendEvent(box, &composed);
+        break;
+    }
+    case Entry::Drop: {
+        QMimeData dropped;
+        dropped.setText(u"dropped"_s);
+        QWidget *target = qobject_cast<QPlainTextEdit *>(box)
+                              ? qobject_cast<QPlainTextEdit *>(box)->viewport()
+                              : box;
+        const QPoint end(target->width() - 4, 8);
+        QDragEnterEvent enter(end, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(end, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        break;
+    }
+    case Entry::Undo:
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        break;
+    case Entry::Redo:
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        break;
+    case Entry::Accessibility: {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
+        QVERIFY(accessible && accessible->editableTextInterface() && accessible->textInterface());
+        accessible->editableTextInterface()->replaceText(
+            0, accessible->textInterface()->characterCount(), u"set by a screen reader"_s);
+        break;
+    }
+    }
+
+    QCOMPARE(textOf(box), value);
+    QCOMPARE(view->fieldValue(u"k"_s), value);
+    if (entry != Entry::Typing && entry != Entry::Redo)
+        QVERIFY(!changed.isEmpty());
+    // Showing the stored value again changes nothing further.
+    const qsizetype changes = changed.size();
+    view->setFieldValue(u"k"_s, value);
+    QCOMPARE(changed.size(), changes);
+    QCOMPARE(textOf(box), value);
 }
 
 void FieldRowsTest::outsideChangeUpdatesOnlyItsControls()
@@ -296,6 +558,35 @@ void FieldRowsTest::linesBoxKeepsBreaksAndHeight()
 
     QTest::keyClick(box, Qt::Key_Tab);
     QVERIFY(rows.findChild<QLineEdit *>()->hasFocus());
+}
+
+void FieldRowsTest::linesBoxBorderFollowsPalette()
+{
+    const QPalette original = QApplication::palette();
+    QPalette light(QColor(0xef, 0xef, 0xef));
+    light.setColor(QPalette::PlaceholderText, QColor(0x70, 0x70, 0x70));
+    QApplication::setPalette(light);
+    auto view = viewOf({{u"buildings"_s, u"Buildings"_s, u"lines"_s}});
+    FieldRows rows(*view);
+    rows.resize(300, 200);
+    rows.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rows));
+    auto *box = rows.findChild<QPlainTextEdit *>();
+    const auto border = [box] { return box->grab().toImage().pixelColor(0, box->height() / 2); };
+    QCOMPARE(border(), QColor(0x70, 0x70, 0x70));
+
+    // A dark palette, switched to while the window is open.
+    QPalette dark(QColor(0x30, 0x30, 0x30));
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+    dark.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
+    dark.setColor(QPalette::PlaceholderText, QColor(0x90, 0x98, 0xa0));
+    QApplication::setPalette(dark);
+    // The change reaches the widgets through the event loop.
+    const bool followed = QTest::qWaitFor([&] { return border() == QColor(0x90, 0x98, 0xa0); });
+    const QColor shown = border();
+    QApplication::setPalette(original);
+    QVERIFY2(followed, qPrintable(shown.name()));
 }
 
 void FieldRowsTest::browseAsksChooserByKind_data()

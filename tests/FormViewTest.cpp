@@ -2,7 +2,9 @@
 
 #include "FakeProgram.h"
 #include "UnprivilegedElevation.h"
+#include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
+#include "window/MainWindow.h"
 #include "window/ResultBox.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -19,11 +22,13 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <qpa/qwindowsysteminterface.h>
 
 using namespace Qt::StringLiterals;
 
@@ -38,7 +43,14 @@ private Q_SLOTS:
     void cleanup();
     void laysOutColumnInOrder();
     void keepsSizes();
-    void longInfoWrapsAndIsNeverCut();
+    void longInfoIsNeverCut_data();
+    void longInfoIsNeverCut();
+    void opensWithoutScrollBar();
+    void focusShowsWholeControl();
+    void wheelLeavesDropDowns();
+    void pickerListsEachIdOnce();
+    void accessibleEditReachesRequest_data();
+    void accessibleEditReachesRequest();
     void firstShowingResetsThenDiscovers();
     void pickingAnotherFormResets();
     void runButtonFollowsConfirmationRule_data();
@@ -145,7 +157,7 @@ void FormViewTest::laysOutColumnInOrder()
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 
     auto *picker = m_form->findChild<QComboBox *>(u"picker"_s);
-    auto *info = m_form->findChild<QLabel *>(u"info"_s);
+    auto *info = m_form->findChild<QScrollArea *>(u"infoArea"_s);
     auto *area = m_form->findChild<QScrollArea *>(u"formArea"_s);
     auto *copy = m_form->findChild<QPushButton *>(u"copyButton"_s);
     auto *result = m_form->findChild<ResultBox *>(u"resultBox"_s);
@@ -208,24 +220,269 @@ void FormViewTest::keepsSizes()
     QVERIFY(result->verticalScrollBar()->maximum() > 0);
 }
 
-void FormViewTest::longInfoWrapsAndIsNeverCut()
+void FormViewTest::longInfoIsNeverCut_data()
 {
+    QTest::addColumn<int>("sentences");
+    QTest::addColumn<bool>("fitsOnScreen");
+
+    QTest::newRow("60 sentences") << 60 << true;
+    QTest::newRow("2000 sentences") << 2000 << false;
+}
+
+void FormViewTest::longInfoIsNeverCut()
+{
+    QFETCH(int, sentences);
+    QFETCH(bool, fitsOnScreen);
+    QString info;
+    for (int sentence = 1; sentence <= sentences; ++sentence)
+        info += u"Sentence %1 explains a little more about this form. "_s.arg(sentence);
     QList<Operation> tasks = catalogue;
-    tasks[1].info = QString(u"This explanation is long and goes on. "_s).repeated(30);
+    tasks[1].info = info;
     makeForm(tasks);
-    m_form->resize(520, 700);
+    m_view->setSelected(u"invite-person"_s);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    auto *info = m_form->findChild<QLabel *>(u"info"_s);
-    auto *area = m_form->findChild<QScrollArea *>(u"formArea"_s);
-    const int shortInfo = info->height();
-    const int roomyArea = area->height();
+    // At the least size the window can be given.
+    m_form->resize(520, 530);
+    QTRY_COMPARE(m_form->size(), m_form->minimumSize());
 
+    auto *infoArea = m_form->findChild<QScrollArea *>(u"infoArea"_s);
+    auto *text = m_form->findChild<QLabel *>(u"info"_s);
+    auto *area = m_form->findChild<QScrollArea *>(u"formArea"_s);
+    auto *result = m_form->findChild<ResultBox *>(u"resultBox"_s);
+    const int room = m_form->screen()->availableGeometry().height();
+    QVERIFY(m_form->frameGeometry().height() <= room);
+    // The column keeps its order and gaps; the form area gives way.
+    QCOMPARE(area->y() - (infoArea->y() + infoArea->height()), 12);
+    QVERIFY(result->height() >= 85);
+    QCOMPARE(text->height(), text->heightForWidth(text->width()));
+    if (fitsOnScreen) {
+        QVERIFY(m_form->height() > 530);
+        // Every line on screen, none of it scrolled away.
+        QCOMPARE(infoArea->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(infoArea->height(), text->height());
+        QCOMPARE(text->visibleRegion().boundingRect(), text->rect());
+        QCOMPARE(text->width(), m_form->width() - 36);
+    } else {
+        // As tall as the screen allows; the rest of the text scrolls.
+        QCOMPARE(m_form->frameGeometry().height(), room);
+        QVERIFY(infoArea->height() > room / 2);
+        QCOMPARE(infoArea->verticalScrollBar()->maximum(), text->height() - infoArea->height());
+    }
+
+    // Back to a short text, the window may be small again.
+    m_view->setSelected(u"setup-lan"_s);
+    QTRY_COMPARE(m_form->minimumSize(), QSize(520, 530));
+    QCOMPARE(infoArea->height(), text->heightForWidth(text->width()));
+}
+
+void FormViewTest::opensWithoutScrollBar()
+{
+    const QString shipped = qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE");
+    QVERIFY2(QFileInfo(shipped).isFile(), "TARNWICK_SHIPPED_CATALOGUE names no catalogue file");
+    MainWindow window(Catalogue::load(shipped), m_program->directory());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *form = window.findChild<FormView *>();
+    QVERIFY(form->width() >= 520);
+    QVERIFY(form->height() >= 530);
+    QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    QCOMPARE(window.findChild<ResultBox *>(u"resultBox"_s)->height(), 140);
+
+    // Whichever form is picked, all of it shows without scrolling.
+    auto *picker = window.findChild<QComboBox *>(u"picker"_s);
+    auto *area = window.findChild<QScrollArea *>(u"formArea"_s);
+    auto *rows = area->widget();
+    for (int index = 0; index < picker->count(); ++index) {
+        window.setupView()->setSelected(picker->itemData(index).toString());
+        QTRY_VERIFY(rows->findChild<QWidget *>() == nullptr ||
+                    rows->findChild<QWidget *>()->isVisible());
+        QVERIFY2(area->verticalScrollBar()->maximum() == 0,
+                 qPrintable(u"%1 scrolls by %2"_s.arg(window.setupView()->selected())
+                                .arg(area->verticalScrollBar()->maximum())));
+        QVERIFY(!area->verticalScrollBar()->isVisible());
+        for (const QWidget *control : rows->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            QVERIFY(rows->rect().contains(control->geometry()));
+    }
+    QCOMPARE(window.setupView()->selected(), u"status"_s);
+
+    // Nor once a run has made an invitation and its copy button shows.
+    m_program->setManageScript("echo 'Tarnwick invite http://x/1'");
+    window.setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
+    window.setupView()->setSelected(u"invite-person"_s);
+    window.setupView()->perform();
+    QTRY_VERIFY(window.findChild<QPushButton *>(u"copyButton"_s)->isVisible());
+    QTRY_COMPARE(area->verticalScrollBar()->maximum(), 0);
+    QVERIFY(!area->verticalScrollBar()->isVisible());
+}
+
+void FormViewTest::focusShowsWholeControl()
+{
+    QList<QStringList> rows;
+    for (int row = 0; row < 12; ++row)
+        rows.append({u"line%1"_s.arg(row), u"Line %1"_s.arg(row)});
+    rows.append({u"buildings"_s, u"Buildings"_s, u"lines"_s});
+    makeForm({form(u"long"_s, rows)});
+    m_form->resize(520, 530);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    auto *area = m_form->findChild<QScrollArea *>(u"formArea"_s);
+    QVERIFY(area->verticalScrollBar()->maximum() > 0);
+
+    QList<QLineEdit *> edits = m_form->findChildren<QLineEdit *>();
+    edits.constLast()->setFocus();
+    QTest::keyClick(edits.constLast(), Qt::Key_Tab);
+    auto *box = m_form->findChild<QPlainTextEdit *>(u"lines"_s);
+    QTRY_VERIFY(box->hasFocus());
+    const QRect shown(box->mapTo(area->viewport(), QPoint()), box->size());
+    QVERIFY2(area->viewport()->rect().contains(shown),
+             qPrintable(u"box at %1, %2 high, in %3"_s.arg(shown.y())
+                            .arg(shown.height())
+                            .arg(area->viewport()->height())));
+}
+
+namespace {
+
+// A turn of the mouse wheel over the middle of a widget, delivered as the
+// window system delivers one.
+void turnWheel(QWidget *over, int notches)
+{
+    QWidget *window = over->window();
+    const QPoint centre = over->rect().center();
+    QWindowSystemInterface::handleWheelEvent(window->windowHandle(), over->mapTo(window, centre),
+                                             over->mapToGlobal(centre), QPoint(),
+                                             QPoint(0, -120 * notches));
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+void FormViewTest::wheelLeavesDropDowns()
+{
+    QList<QStringList> rows;
+    for (int row = 0; row < 8; ++row)
+        rows.append({u"line%1"_s.arg(row), u"Line %1"_s.arg(row)});
+    rows.append({u"role"_s, u"Role"_s, u"choice"_s, u"member|manager|guest"_s});
+    for (int row = 8; row < 16; ++row)
+        rows.append({u"line%1"_s.arg(row), u"Line %1"_s.arg(row)});
+    makeForm({form(u"long"_s, rows), form(u"other"_s)});
+    m_form->resize(520, 530);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    auto *picker = m_form->findChild<QComboBox *>(u"picker"_s);
+    auto *area = m_form->findChild<QScrollArea *>(u"formArea"_s);
+    auto *role = m_form->findChild<QComboBox *>(u"choice"_s);
+    QLineEdit *first = m_form->findChild<QLineEdit *>();
+    first->setFocus();
+    QTest::keyClicks(first, u"typed"_s);
+    const Values values = m_view->values();
+
+    // Over the form picker: the form and what was typed stay.
+    turnWheel(picker, 1);
+    turnWheel(picker, -2);
+    QCOMPARE(m_view->selected(), u"long"_s);
+    QCOMPARE(picker->currentIndex(), 0);
+    QCOMPARE(m_view->values(), values);
+    QVERIFY(!picker->hasFocus());
+
+    // Over a drop-down in the form: the form scrolls, the choice stays.
+    area->ensureWidgetVisible(role, 0, 0);
+    const int scrolled = area->verticalScrollBar()->value();
+    turnWheel(role, 2);
+    QCOMPARE(m_view->fieldValue(u"role"_s), u"member"_s);
+    QCOMPARE(role->currentIndex(), 0);
+    QVERIFY(!role->hasFocus());
+    QVERIFY(area->verticalScrollBar()->value() > scrolled);
+    QCOMPARE(m_view->values(), values);
+
+    // Focus left by a click is no wish to turn it with the wheel either;
+    // the keys still step through its items.
+    area->ensureWidgetVisible(role, 0, 0);
+    QTest::mouseClick(picker, Qt::LeftButton);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(picker->hasFocus());
+    turnWheel(picker, 1);
+    QCOMPARE(m_view->selected(), u"long"_s);
+    role->setFocus();
+    turnWheel(role, 1);
+    QCOMPARE(m_view->fieldValue(u"role"_s), u"member"_s);
+    QTest::keyClick(role, Qt::Key_Down);
+    QCOMPARE(m_view->fieldValue(u"role"_s), u"manager"_s);
+    QCOMPARE(m_view->fieldValue(u"line0"_s), u"typed"_s);
+}
+
+void FormViewTest::pickerListsEachIdOnce()
+{
+    // A catalogue that loads although one id is there twice.
+    makeForm({form(u"a"_s),
+              form(u"b"_s),
+              {u"a"_s, u"Twin of a"_s, u"Twin"_s, u"Run twin"_s, {}},
+              form(u"c"_s),
+              form(u"d"_s)});
+    m_form->show();
+    auto *picker = m_form->findChild<QComboBox *>(u"picker"_s);
+    QStringList titles;
+    for (int index = 0; index < picker->count(); ++index)
+        titles.append(picker->itemText(index));
+    QCOMPARE(titles,
+             (QStringList{u"Title of a"_s, u"Title of b"_s, u"Title of c"_s, u"Title of d"_s}));
+
+    picker->setFocus();
+    QStringList reached{m_view->selected()};
+    for (int step = 0; step < 4; ++step) {
+        QTest::keyClick(picker, Qt::Key_Down);
+        reached.append(m_view->selected());
+    }
+    QCOMPARE(reached, (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"d"_s}));
+    for (int step = 0; step < 3; ++step)
+        QTest::keyClick(picker, Qt::Key_Up);
+    QCOMPARE(m_view->selected(), u"a"_s);
+    QCOMPARE(m_form->findChild<QLabel *>(u"info"_s)->text(), u"About a"_s);
+}
+
+void FormViewTest::accessibleEditReachesRequest_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("one-line box") << u"Name"_s << u"name"_s << u"Grace Hopper"_s;
+    QTest::newRow("multi-line box") << u"Buildings"_s << u"buildings"_s << u"North Hall\nAnnex"_s;
+}
+
+void FormViewTest::accessibleEditReachesRequest()
+{
+    QFETCH(QString, label);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    makeForm(catalogue);
     m_view->setSelected(u"invite-person"_s);
-    QTRY_VERIFY(info->height() > 4 * shortInfo);
-    QVERIFY(info->width() <= m_form->width() - 36);
-    QVERIFY(info->height() >= info->heightForWidth(info->width()));
-    QCOMPARE(area->height(), roomyArea - (info->height() - shortInfo));
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QWidget *box = nullptr;
+    for (QWidget *control : m_form->findChildren<QWidget *>()) {
+        if (control->accessibleName() == label &&
+            (qobject_cast<QLineEdit *>(control) || qobject_cast<QPlainTextEdit *>(control)))
+            box = control;
+    }
+    QVERIFY(box);
+
+    // What a voice-control tool does through the accessibility bridge.
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
+    QVERIFY(accessible && accessible->editableTextInterface() && accessible->textInterface());
+    accessible->editableTextInterface()->replaceText(
+        0, accessible->textInterface()->characterCount(), value);
+    QCOMPARE(accessible->textInterface()->text(0, accessible->textInterface()->characterCount()),
+             value);
+
+    QTest::mouseClick(runButton(), Qt::LeftButton);
+    QTRY_COMPARE(m_view->result(), u"done\n"_s);
+    const QJsonObject sent = QJsonDocument::fromJson(m_program->recordedRequest(u"manage.mjs"_s))
+                                 .object()
+                                 .value(u"values"_s)
+                                 .toObject();
+    QCOMPARE(sent.value(key).toString(), value);
 }
 
 void FormViewTest::firstShowingResetsThenDiscovers()

@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
@@ -26,6 +28,7 @@ private Q_SLOTS:
     void showsReinstallMessage_data();
     void showsReinstallMessage();
     void showsFirstFormOfValidCatalogue();
+    void windowsCarryTheAppIcon();
     void runsOutliveTheApp_data();
     void runsOutliveTheApp();
 };
@@ -84,6 +87,21 @@ void TarnwickSetupTest::showsFirstFormOfValidCatalogue()
     QCOMPARE(picker->currentText(), u"Show status"_s);
     QCOMPARE(picker->currentData().toString(), u"status"_s);
     QCOMPARE(QGuiApplication::desktopFileName(), u"org.tarnwick.Setup"_s);
+}
+
+void TarnwickSetupTest::windowsCarryTheAppIcon()
+{
+    TarnwickSetup setup(fixture(u"absent.json"_s));
+    QCOMPARE(QGuiApplication::desktopFileName(), u"org.tarnwick.Setup"_s);
+    std::unique_ptr<MainWindow> window(setup.openWindow());
+    const QImage shown = window->windowIcon().pixmap(48, 48).toImage();
+    QVERIFY2(!shown.isNull(), "the window icon draws nothing (is Qt's SVG plugin installed?)");
+    // The picture of the app's own SVG: its blue tile in the middle.
+    QImage drawn = QIcon(u":/icons/org.tarnwick.Setup.svg"_s).pixmap(48, 48).toImage();
+    QVERIFY(!drawn.isNull());
+    QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32),
+             drawn.convertToFormat(QImage::Format_ARGB32));
+    QCOMPARE(shown.pixelColor(24, 6), QColor(0x2f, 0x6b, 0xb3));
 }
 
 void TarnwickSetupTest::runsOutliveTheApp_data()
@@ -162,7 +180,7 @@ void TarnwickSetupTest::runsOutliveTheApp()
     display.waitForFinished();
 
     // The app is gone; both actions still wait, their requests in place.
-    QVERIFY(!program.recordedArguments(u"tarnwick.mjs"_s).isEmpty());
+    QTRY_VERIFY(!program.recordedArguments(u"tarnwick.mjs"_s).isEmpty());
     const QStringList folders = RequestFolders::in(temporary.path());
     QCOMPARE(folders.size(), 2);
     for (const QString &folder : folders)

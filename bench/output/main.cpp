@@ -2,10 +2,12 @@
 // result keeps: the time from
 // SetupView::perform to the hand-back (busy false, the outcome in result)
 // against cat of the same bytes through a pipe into /dev/null. Then the
-// longest stall of the GUI thread while a 1 MiB and a 16 MiB result arrive
-// in a shown form window.
+// longest stall of the GUI thread while a result of 4 MiB in each shape of
+// output, and one of 16 MiB in short lines, arrive in a shown form window.
+// Last, the memory the result box takes for 16 MiB in short lines, against
+// a plain text edit given the same text.
 //
-//   tarnwick-bench-output [handback|stall]    (default: both)
+//   tarnwick-bench-output [handback|stall|memory]    (default: all)
 #include "FigureLine.h"
 #include "LagMeter.h"
 #include "PipeCopy.h"
@@ -16,8 +18,10 @@
 #include "form/SetupView.h"
 #include "runner/ActionRunner.h"
 #include "window/FormView.h"
+#include "window/ResultBox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPlainTextEdit>
@@ -27,6 +31,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 #include <memory>
 #include <optional>
 
@@ -68,12 +73,12 @@ void performAndWait(SetupView &view)
 
 // The result box takes a long result in slices between events; returns once
 // the last one is in.
-void waitUntilShown(const QPlainTextEdit &box, qsizetype characters)
+void waitUntilShown(const ResultBox &box)
 {
     QEventLoop loop;
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (box.document()->characterCount() > characters)
+        if (!box.isFilling())
             loop.quit();
     });
     check.start(5);
@@ -142,9 +147,10 @@ void handBack()
                          QStringLiteral("ms"), std::nullopt);
 }
 
-void stall(qsizetype size, std::optional<double> limit)
+void stall(qsizetype size, PrintingProgram::Shape shape, const QString &shapeName,
+           std::optional<double> limit)
 {
-    const PrintingProgram program(size);
+    const PrintingProgram program(size, shape);
     const auto view = viewOver(program);
     FormView window(*view);
     window.resize(640, 720);
@@ -154,14 +160,15 @@ void stall(qsizetype size, std::optional<double> limit)
     // Lets the first showing's address discovery end before anything is timed.
     runEventsFor(300);
 
-    const auto *box = window.findChild<QPlainTextEdit *>(QStringLiteral("resultBox"));
+    auto *box = window.findChild<ResultBox *>(QStringLiteral("resultBox"));
     if (!box)
         fail("the form window has no result box");
 
     LagMeter meter;
     QList<double> idle;
     QList<double> gaps;
-    const FigureLine line(QStringLiteral("output %1 MiB, longest GUI stall").arg(size / mebibyte));
+    const FigureLine line(
+        QStringLiteral("output %1 MiB %2, longest GUI stall").arg(size / mebibyte).arg(shapeName));
     for (int round = 0; round < stallRounds; ++round) {
         meter.start();
         runEventsFor(settleMs);
@@ -170,10 +177,16 @@ void stall(qsizetype size, std::optional<double> limit)
         // From perform until the whole result is in the box, and a little after.
         meter.start();
         performAndWait(*view);
-        waitUntilShown(*box, view->result().size());
+        waitUntilShown(*box);
         runEventsFor(settleMs);
         meter.stop();
         gaps.append(meter.longestGap());
+        // What a reader copies is the output itself.
+        box->selectAll();
+        box->copy();
+        if (QApplication::clipboard()->text() != view->result() || view->result().size() < size / 2)
+            fail("the result box does not give back the output");
+        box->moveCursor(QTextCursor::Start);
     }
     const double worst = *std::max_element(gaps.cbegin(), gaps.cend());
     line.printLimit(SideBySide::median(gaps), QStringLiteral("ms"), limit,
@@ -183,19 +196,68 @@ void stall(qsizetype size, std::optional<double> limit)
                         .arg(SideBySide::median(idle), 0, 'f', 1));
 }
 
+qint64 heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
+}
+
+// Heap taken by a shown box of the form window's size once the whole text is
+// in it and drawn, the text itself not counted (the app holds it anyway).
+template <typename Box, typename Fill> double heapOfShownBox(const QString &text, Fill fill)
+{
+    malloc_trim(0);
+    const qint64 before = heapInUse();
+    Box box;
+    box.resize(484, 140);
+    box.show();
+    if (!QTest::qWaitForWindowExposed(&box))
+        fail("the box did not come up");
+    fill(box, text);
+    runEventsFor(100);
+    return double(heapInUse() - before) / mebibyte;
+}
+
+void memory()
+{
+    const PrintingProgram program(16 * mebibyte);
+    const QString text = program.outputText();
+    if (text.isEmpty())
+        fail("cannot read the printed output");
+    const FigureLine line(QStringLiteral("output 16 MiB, heap of the result box"));
+    const double box = heapOfShownBox<ResultBox>(text, [](ResultBox &shown, const QString &result) {
+        shown.setResult(result);
+        waitUntilShown(shown);
+    });
+    const double plain = heapOfShownBox<QPlainTextEdit>(
+        text, [](QPlainTextEdit &shown, const QString &result) { shown.setPlainText(result); });
+    line.printRatio(QStringLiteral("ResultBox"), box,
+                    QStringLiteral("QPlainTextEdit::setPlainText"), plain, QStringLiteral("MiB"),
+                    std::nullopt);
+    std::printf("%-34s %.1f MiB, %lld lines\n",
+                "output 16 MiB, the text itself:", double(text.size()) * sizeof(QChar) / mebibyte,
+                qint64(text.count(u'\n')));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (!part.isEmpty() && part != u"handback" && part != u"stall")
-        fail("usage: tarnwick-bench-output [handback|stall]");
-    if (part != u"stall")
+    if (!part.isEmpty() && part != u"handback" && part != u"stall" && part != u"memory")
+        fail("usage: tarnwick-bench-output [handback|stall|memory]");
+    if (part.isEmpty() || part == u"handback")
         handBack();
-    if (part != u"handback") {
-        stall(mebibyte, 50);
-        stall(16 * mebibyte, std::nullopt);
+    if (part.isEmpty() || part == u"stall") {
+        using Shape = PrintingProgram::Shape;
+        stall(4 * mebibyte, Shape::ShortLines, QStringLiteral("short lines"), 50);
+        stall(4 * mebibyte, Shape::LongLines, QStringLiteral("64 KiB lines"), 50);
+        stall(4 * mebibyte, Shape::OneLine, QStringLiteral("one line"), 50);
+        stall(4 * mebibyte, Shape::RandomBytes, QStringLiteral("random bytes"), 50);
+        stall(16 * mebibyte, Shape::ShortLines, QStringLiteral("short lines"), std::nullopt);
     }
+    if (part.isEmpty() || part == u"memory")
+        memory();
     return EXIT_SUCCESS;
 }

@@ -11,9 +11,11 @@ cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 # the installed files and builds the Debian package: validators for the
 # desktop entry, the AppStream metainfo and the polkit policy, an SVG
 # renderer for the icon, and what cpack needs to work out the dependencies.
+# Qt draws the window icon, an SVG, with the plugin in libqt6svg6; the
+# private headers let a test turn the mouse wheel as the window system does.
 TARNWICK_PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev libsimdjson-dev fonts-dejavu-core
+  qt6-base-dev qt6-base-private-dev libqt6svg6 libsimdjson-dev fonts-dejavu-core
   nodejs
   pkexec polkitd dbus xvfb
   desktop-file-utils appstream libxml2-utils librsvg2-bin dpkg-dev file

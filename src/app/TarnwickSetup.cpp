@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
 
 TarnwickSetup::TarnwickSetup(const QString &cataloguePath, const QString &program, QObject *parent)
     : QObject(parent), m_tasks(Catalogue::load(cataloguePath)), m_program(program),
@@ -19,6 +20,11 @@ TarnwickSetup::TarnwickSetup(const QString &cataloguePath, const QString &progra
     QCoreApplication::setOrganizationDomain(QStringLiteral("tarnwick.org"));
     QGuiApplication::setApplicationDisplayName(tr("Tarnwick Server Setup"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwick.Setup"));
+    // The icon the installation puts into the desktop's icon theme, or, in a
+    // build that is not installed, the same picture compiled in.
+    QGuiApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("org.tarnwick.Setup"),
+                         QIcon(QStringLiteral(":/icons/org.tarnwick.Setup.svg"))));
 
     // Runs under way go on after the app is gone: their keepers see their
     // commands through and remove their request folders. Only a run being

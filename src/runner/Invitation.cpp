@@ -24,19 +24,20 @@ constexpr bool endsLine(char16_t c)
 
 std::optional<QString> Invitation::find(QStringView text)
 {
-    // CR LF needs no special case: the empty line between the two would be
-    // dropped anyway, as is every other empty line, and none of them can
-    // start with the non-empty prefix.
+    // The prefix is looked for, not every line end: testing each character
+    // of megabytes of output is slow where line ends come at random, and it
+    // runs on the GUI thread whenever a run hands its output back. A hit
+    // counts only at the start of a line; CR LF needs no special case, as a
+    // line start after its CR is one after its LF too.
     const qsizetype size = text.size();
-    qsizetype start = 0;
-    while (start < size) {
-        qsizetype end = start;
+    for (qsizetype start = text.indexOf(prefix); start >= 0;
+         start = text.indexOf(prefix, start + 1)) {
+        if (start > 0 && !endsLine(text[start - 1].unicode()))
+            continue;
+        qsizetype end = start + prefix.size();
         while (end < size && !endsLine(text[end].unicode()))
             ++end;
-        const QStringView line = text.sliced(start, end - start);
-        if (line.startsWith(prefix))
-            return line.toString();
-        start = end + 1;
+        return text.sliced(start, end - start).toString();
     }
     return std::nullopt;
 }

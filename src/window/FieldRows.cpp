@@ -2,32 +2,63 @@
 
 #include "catalogue/FieldRow.h"
 #include "form/SetupView.h"
+#include "window/LinesBox.h"
 #include "window/MnemonicText.h"
+#include "window/WheelGuard.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
+#include <limits>
 #include <utility>
+
+namespace {
+
+constexpr int gap = 10;
+constexpr int margin = 2;
+
+QLabel *makeHeading(const QString &label, QWidget *parent)
+{
+    auto *heading = new QLabel(MnemonicText::literal(label), parent);
+    heading->setObjectName(QStringLiteral("heading"));
+    heading->setTextFormat(Qt::PlainText);
+    heading->setWordWrap(true);
+    QFont headline = heading->font();
+    headline.setBold(true);
+    heading->setFont(headline);
+    return heading;
+}
+
+} // namespace
+
+struct FieldRows::Samples
+{
+    QWidget parent;
+    QLabel *heading = makeHeading(QString(), &parent);
+    QLineEdit *edit = new QLineEdit(&parent);
+    QComboBox *choice = new QComboBox(&parent);
+    QPushButton *button = new QPushButton(&parent);
+};
 
 FieldRows::FieldRows(SetupView &view, QWidget *parent)
     : QWidget(parent), m_view(view), m_layout(new QVBoxLayout(this))
 {
     setObjectName(QStringLiteral("fieldRows"));
-    m_layout->setSpacing(10);
-    m_layout->setContentsMargins(2, 2, 2, 2);
-    m_layout->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_layout->setSpacing(gap);
+    m_layout->setContentsMargins(margin, margin, margin, margin);
 
     connect(&m_view, &SetupView::valuesReset, this, &FieldRows::refreshAll);
     connect(&m_view, &SetupView::valueChanged, this, &FieldRows::refresh);
     connect(&m_view, &SetupView::addressesChanged, this, &FieldRows::refreshAddressMenus);
     rebuild();
 }
+
+FieldRows::~FieldRows() = default;
 
 void FieldRows::rebuild()
 {
@@ -39,6 +70,9 @@ void FieldRows::rebuild()
         delete item;
     for (const QStringList &texts : m_view.task().fields)
         addRow(texts);
+    // Height the rows do not need stays below the last one: the headings
+    // keep the height of their text, and the gaps their 10 points.
+    m_layout->addStretch(1);
     refreshAll();
     refreshAddressMenus();
 }
@@ -59,13 +93,7 @@ void FieldRows::addRow(const QStringList &texts)
     const QString key = row.key();
     const QString label = row.label();
 
-    auto *heading = new QLabel(MnemonicText::literal(label), this);
-    heading->setObjectName(QStringLiteral("heading"));
-    heading->setTextFormat(Qt::PlainText);
-    heading->setWordWrap(true);
-    QFont headline = heading->font();
-    headline.setBold(true);
-    heading->setFont(headline);
+    QLabel *heading = makeHeading(label, this);
     m_layout->addWidget(heading);
 
     QWidget *control = nullptr;
@@ -74,8 +102,7 @@ void FieldRows::addRow(const QStringList &texts)
         auto *box = new QComboBox(this);
         box->setObjectName(QStringLiteral("choice"));
         box->addItems(row.choices());
-        connect(box, &QComboBox::activated, this,
-                [this, box, key](int index) { m_view.setFieldValue(key, box->itemText(index)); });
+        WheelGuard::protect(box);
         m_layout->addWidget(box, 0, Qt::AlignLeft);
         control = box;
         break;
@@ -88,35 +115,19 @@ void FieldRows::addRow(const QStringList &texts)
         m_layout->addWidget(button, 0, Qt::AlignLeft);
         m_addressButtons.append(button);
         m_focusChain.append(button);
-        control = addLineEdit(key, label);
+        control = addLineEdit(label);
         m_layout->addWidget(control);
         break;
     }
-    case FieldRow::Control::Lines: {
-        auto *box = new QPlainTextEdit(this);
-        box->setObjectName(QStringLiteral("lines"));
-        box->setFixedHeight(52);
-        box->setTabChangesFocus(true);
-        box->setFrameStyle(QFrame::Box | QFrame::Plain);
-        box->setLineWidth(1);
-        // A plain frame is drawn in the foreground colour; the muted one is
-        // the placeholder colour.
-        QPalette muted = box->palette();
-        muted.setColor(QPalette::WindowText, muted.color(QPalette::PlaceholderText));
-        box->setPalette(muted);
-        connect(box, &QPlainTextEdit::textChanged, this, [this, box, key] {
-            if (!m_showing)
-                m_view.setFieldValue(key, box->toPlainText());
-        });
-        m_layout->addWidget(box);
-        control = box;
+    case FieldRow::Control::Lines:
+        control = new LinesBox(this);
+        m_layout->addWidget(control);
         break;
-    }
     case FieldRow::Control::LineEdit: {
-        QLineEdit *edit = addLineEdit(key, label);
+        QLineEdit *edit = addLineEdit(label);
+        control = edit;
         if (!row.picksPath()) {
             m_layout->addWidget(edit);
-            control = edit;
             break;
         }
         // A layout rather than a container widget: the box stays a sibling
@@ -133,30 +144,86 @@ void FieldRows::addRow(const QStringList &texts)
         m_layout->addLayout(line);
         m_focusChain.append(edit);
         m_focusChain.append(browse);
-        heading->setBuddy(edit);
-        edit->setAccessibleName(label);
-        return;
+        break;
     }
     }
 
     control->setAccessibleName(label);
     heading->setBuddy(control);
-    m_bindings.append({key, control});
+    bind(key, control);
     if (!m_focusChain.contains(control))
         m_focusChain.append(control);
 }
 
-QLineEdit *FieldRows::addLineEdit(const QString &key, const QString &label)
+int FieldRows::heightFor(const QList<QStringList> &fields, int width) const
+{
+    if (!m_samples) {
+        m_samples = std::make_unique<Samples>();
+        m_samples->heading->setBuddy(m_samples->edit);
+    }
+    m_samples->parent.setFont(font());
+    const Samples &samples = *m_samples;
+    const int edit = samples.edit->sizeHint().height();
+    const int button = samples.button->sizeHint().height();
+    int height = 2 * margin;
+    int items = 0;
+    for (const QStringList &texts : fields) {
+        const FieldRow row(texts);
+        samples.heading->setText(MnemonicText::literal(row.label()));
+        height += samples.heading->heightForWidth(width - 2 * margin);
+        switch (row.control()) {
+        case FieldRow::Control::Choice:
+            height += samples.choice->sizeHint().height();
+            items += 2;
+            break;
+        case FieldRow::Control::AddressMenu:
+            height += button + edit;
+            items += 3;
+            break;
+        case FieldRow::Control::Lines:
+            height += LinesBox::fixedHeight;
+            items += 2;
+            break;
+        case FieldRow::Control::LineEdit:
+            height += row.picksPath() ? qMax(edit, button) : edit;
+            items += 2;
+            break;
+        }
+    }
+    return height + gap * qMax(0, items - 1);
+}
+
+QLineEdit *FieldRows::addLineEdit(const QString &label)
 {
     auto *edit = new QLineEdit(this);
     edit->setObjectName(QStringLiteral("text"));
     edit->setPlaceholderText(label);
-    edit->setAccessibleName(label);
-    connect(edit, &QLineEdit::textEdited, this,
-            [this, key](const QString &text) { m_view.setFieldValue(key, text); });
-    m_bindings.append({key, edit});
-    m_focusChain.append(edit);
+    // A value is shown whole, however long: the default cap of 32767
+    // characters would show a cut value while the whole one is sent.
+    edit->setMaxLength(std::numeric_limits<int>::max());
     return edit;
+}
+
+void FieldRows::bind(const QString &key, QWidget *control)
+{
+    m_bindings.append({key, control});
+    // Whatever changed the text (typing, pasting, an input method, a drop,
+    // undo, or assistive technology setting it), the value follows; the
+    // window showing a value is the one change that is not an edit.
+    const auto store = [this, key](const QString &text) {
+        if (!m_showing)
+            m_view.setFieldValue(key, text);
+    };
+    if (auto *edit = qobject_cast<QLineEdit *>(control)) {
+        connect(edit, &QLineEdit::textChanged, this, store);
+    } else if (auto *box = qobject_cast<LinesBox *>(control)) {
+        connect(box, &QPlainTextEdit::textChanged, this, [box, store] { store(box->text()); });
+    } else if (auto *box = qobject_cast<QComboBox *>(control)) {
+        connect(box, &QComboBox::currentIndexChanged, this, [box, store](int index) {
+            if (index >= 0)
+                store(box->itemText(index));
+        });
+    }
 }
 
 void FieldRows::refreshAll()
@@ -181,8 +248,8 @@ void FieldRows::refreshControl(QWidget *control, const QString &value)
     if (auto *edit = qobject_cast<QLineEdit *>(control)) {
         if (edit->text() != value)
             edit->setText(value);
-    } else if (auto *box = qobject_cast<QPlainTextEdit *>(control)) {
-        if (box->toPlainText() != value)
+    } else if (auto *box = qobject_cast<LinesBox *>(control)) {
+        if (box->text() != value)
             box->setPlainText(value);
     } else if (auto *box = qobject_cast<QComboBox *>(control)) {
         // A value that is none of the choices shows no choice and stays as it is.

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 class QLineEdit;
 class QPushButton;
@@ -23,10 +24,18 @@ public:
     // Replaces every row with those of the form on screen.
     void rebuild();
 
+    ~FieldRows() override;
+
     // The controls that take focus, top to bottom.
     QList<QWidget *> focusChain() const;
 
+    // The height that rows for these fields take at this width, worked out
+    // without building them: the window opens with room for its tallest form.
+    int heightFor(const QList<QStringList> &fields, int width) const;
+
 private:
+    struct Samples;
+
     // One control showing the value under one key.
     struct Binding
     {
@@ -35,7 +44,9 @@ private:
     };
 
     void addRow(const QStringList &texts);
-    QLineEdit *addLineEdit(const QString &key, const QString &label);
+    QLineEdit *addLineEdit(const QString &label);
+    // Binds the control to the value under the key, both ways.
+    void bind(const QString &key, QWidget *control);
     void refreshAll();
     void refresh(const QString &key);
     void refreshControl(QWidget *control, const QString &value);
@@ -46,6 +57,8 @@ private:
     QList<Binding> m_bindings;
     QList<QPointer<QWidget>> m_focusChain;
     QList<QPointer<QPushButton>> m_addressButtons;
+    // Controls never shown, only measured, made when first needed.
+    mutable std::unique_ptr<Samples> m_samples;
     // Set while a value is being shown, so that the control's own change
     // signal is not taken for an edit by the user.
     bool m_showing = false;

@@ -3,8 +3,10 @@
 #include "form/SetupView.h"
 #include "window/FieldRows.h"
 #include "window/FileDialogChooser.h"
+#include "window/InfoText.h"
 #include "window/MnemonicText.h"
 #include "window/ResultBox.h"
+#include "window/WheelGuard.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,11 +17,33 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QSet>
 #include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+
+// The forms the picker offers: the first of each id, as the form on screen
+// for an id is the first with it; a later twin could never be chosen.
+QList<const Operation *> listedForms(const QList<Operation> &tasks)
+{
+    QList<const Operation *> listed;
+    QSet<QString> ids;
+    for (const Operation &operation : tasks) {
+        if (!ids.contains(operation.id)) {
+            ids.insert(operation.id);
+            listed.append(&operation);
+        }
+    }
+    return listed;
+}
+
+} // namespace
 
 FormView::FormView(SetupView &view, QWidget *parent)
-    : QWidget(parent), m_view(view), m_picker(new QComboBox(this)), m_info(new QLabel(this)),
+    : QWidget(parent), m_view(view), m_picker(new QComboBox(this)), m_info(new InfoText(this)),
       m_formArea(new QScrollArea(this)), m_rows(new FieldRows(view, m_formArea)),
       m_runButton(new QPushButton(this)), m_busyIndicator(new QProgressBar(this)),
       m_copyButton(new QPushButton(tr("Copy personal invitation"), this)),
@@ -39,18 +63,14 @@ FormView::FormView(SetupView &view, QWidget *parent)
     pickerLabel->setBuddy(m_picker);
     m_picker->setObjectName(QStringLiteral("picker"));
     m_picker->setAccessibleName(tr("Operation"));
-    for (const Operation &operation : m_view.tasks())
-        m_picker->addItem(operation.title, operation.id);
+    for (const Operation *operation : listedForms(m_view.tasks()))
+        m_picker->addItem(operation->title, operation->id);
+    WheelGuard::protect(m_picker);
     pickerLine->addWidget(pickerLabel);
     pickerLine->addWidget(m_picker);
     pickerLine->addStretch(1);
     column->addLayout(pickerLine);
 
-    m_info->setObjectName(QStringLiteral("info"));
-    m_info->setTextFormat(Qt::PlainText);
-    m_info->setWordWrap(true);
-    m_info->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_info->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     column->addWidget(m_info);
 
     m_formArea->setObjectName(QStringLiteral("formArea"));
@@ -93,10 +113,43 @@ FormView::FormView(SetupView &view, QWidget *parent)
     connect(&m_view, &SetupView::resultChanged, this, &FormView::showResult);
     connect(&m_view, &SetupView::busyChanged, this, &FormView::showBusy);
     connect(&m_view, &SetupView::confirmChanged, this, &FormView::showConfirmation);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && m_rows->isAncestorOf(now))
+            showWhole(now);
+    });
 
     showSelected();
     showResult();
     showBusy();
+}
+
+QSize FormView::sizeHint() const
+{
+    const QMargins margins = layout()->contentsMargins();
+    const int width = qMax(minimumWidth(), layout()->sizeHint().width());
+    const int column = width - margins.left() - margins.right();
+    int others =
+        layout()->sizeHint().height() - itemHeightHint(m_info) - itemHeightHint(m_formArea);
+    // Room for the copy button too: a run that yields an invitation shows it,
+    // and the rows should not start scrolling then.
+    if (!m_copyButton->isVisibleTo(this))
+        others += m_copyButton->sizeHint().height() + layout()->spacing();
+    return QSize(width, others + tallestForm(column)).expandedTo(minimumSize());
+}
+
+// The form area's own hint is capped at a few lines of text; what a form
+// needs is its explanation and its rows at the column's width.
+int FormView::tallestForm(int column) const
+{
+    if (column != m_measuredColumn) {
+        m_tallest = 0;
+        for (const Operation *task : listedForms(m_view.tasks())) {
+            m_tallest = qMax(m_tallest, m_info->textHeight(task->info, column) +
+                                            m_rows->heightFor(task->fields, column));
+        }
+        m_measuredColumn = column;
+    }
+    return m_tallest;
 }
 
 void FormView::showEvent(QShowEvent *event)
@@ -105,8 +158,68 @@ void FormView::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
+    if (QWindow *window = this->window()->windowHandle()) {
+        connect(window, &QWindow::screenChanged, this, &FormView::updateMinimumHeight);
+    }
+    updateMinimumHeight();
     m_view.reset();
     m_view.discoverAddresses();
+}
+
+void FormView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    updateMinimumHeight();
+}
+
+void FormView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        m_measuredColumn = -1;
+        updateMinimumHeight();
+    }
+}
+
+// The explanation is never cut off: the window's least height grows with
+// the text's height at the column's width, as far as the screen allows.
+// Past that the text scrolls in its own area, and the window stays on screen.
+void FormView::updateMinimumHeight()
+{
+    const QMargins margins = layout()->contentsMargins();
+    const int column = width() - margins.left() - margins.right();
+    const int text = m_info->textHeight(column);
+    // The rest of the column at its least, its gaps and margins included.
+    const int rest = layout()->minimumSize().height() - m_info->minimumHeight();
+    const int room = qMax(roomOnScreen() - rest, 3 * m_info->fontMetrics().lineSpacing());
+    const int shown = qMin(text, room);
+    m_info->setShownHeight(shown);
+    const QSize least(qMax(520, layout()->minimumSize().width()), qMax(530, rest + shown));
+    if (minimumSize() != least)
+        setMinimumSize(least);
+}
+
+// The height this view may take on its screen: what the window's frame and
+// anything else in it around this view leave of the screen's free height.
+int FormView::roomOnScreen() const
+{
+    const QWidget *window = this->window();
+    const int around = window->isVisible() ? window->frameGeometry().height() - height() : 0;
+    return screen()->availableGeometry().height() - around;
+}
+
+int FormView::itemHeightHint(QWidget *child) const
+{
+    return layout()->itemAt(layout()->indexOf(child))->sizeHint().height();
+}
+
+// A control that takes focus is shown whole: Tab into a box half under the
+// edge of the form area brings all of it into view, not only its cursor.
+void FormView::showWhole(QWidget *control)
+{
+    const QPoint centre = control->mapTo(m_rows, control->rect().center());
+    m_formArea->ensureVisible(centre.x(), centre.y(), control->width() / 2,
+                              control->height() / 2 + 1);
 }
 
 void FormView::showSelected()
@@ -117,12 +230,17 @@ void FormView::showSelected()
     m_runButton->setText(MnemonicText::literal(task.button));
     m_rows->rebuild();
     updateTabOrder();
+    updateMinimumHeight();
 }
 
 void FormView::showResult()
 {
     m_resultBox->setResult(m_view.result());
-    m_copyButton->setVisible(m_view.invitation().has_value());
+    const bool invited = m_view.invitation().has_value();
+    if (invited != m_copyButton->isVisibleTo(this)) {
+        m_copyButton->setVisible(invited);
+        updateMinimumHeight();
+    }
 }
 
 void FormView::showBusy()

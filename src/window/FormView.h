@@ -3,8 +3,8 @@
 #include <QWidget>
 
 class FieldRows;
+class InfoText;
 class QComboBox;
-class QLabel;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
@@ -22,10 +22,22 @@ class FormView : public QWidget
 public:
     explicit FormView(SetupView &view, QWidget *parent = nullptr);
 
+    // Room for the whole explanation and every row of the tallest form,
+    // with the result box at its preferred height: no form the user picks
+    // starts with a scroll bar, as far as the screen allows.
+    QSize sizeHint() const override;
+
 protected:
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void updateMinimumHeight();
+    int roomOnScreen() const;
+    int itemHeightHint(QWidget *child) const;
+    int tallestForm(int column) const;
+    void showWhole(QWidget *control);
     void showSelected();
     void showResult();
     void showBusy();
@@ -36,7 +48,7 @@ private:
 
     SetupView &m_view;
     QComboBox *m_picker;
-    QLabel *m_info;
+    InfoText *m_info;
     QScrollArea *m_formArea;
     FieldRows *m_rows;
     QPushButton *m_runButton;
@@ -44,4 +56,8 @@ private:
     QPushButton *m_copyButton;
     ResultBox *m_resultBox;
     bool m_shown = false;
+    // The height of the tallest form at one column width; the catalogue
+    // never changes, so only another width or font measures it again.
+    mutable int m_measuredColumn = -1;
+    mutable int m_tallest = 0;
 };

@@ -8,7 +8,10 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <QWindow>
 
 MainWindow::MainWindow(const QList<Operation> &tasks, const QString &program, QWidget *parent)
     : QMainWindow(parent)
@@ -21,6 +24,49 @@ MainWindow::MainWindow(const QList<Operation> &tasks, const QString &program, QW
     }
     m_view = new SetupView(tasks, program, this);
     setCentralWidget(new FormView(*m_view, this));
+}
+
+void MainWindow::setVisible(bool visible)
+{
+    // Qt would open a window at its content's size hint cut to two thirds
+    // of the screen, which leaves a long form with a scroll bar from the start.
+    const bool opening = visible && !isVisible() && !testAttribute(Qt::WA_Resized);
+    if (opening)
+        resize(openingSize());
+    QMainWindow::setVisible(visible);
+    if (opening && windowHandle())
+        windowHandle()->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Once the window is on screen, its frame is known.
+    if (watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        keepOnScreen();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::keepOnScreen()
+{
+    const int over = frameGeometry().height() - screen()->availableGeometry().height();
+    if (over > 0)
+        resize(width(), qMax(minimumHeight(), height() - over));
+}
+
+QSize MainWindow::openingSize()
+{
+    ensurePolished();
+    layout()->activate();
+    const QRect room = screen()->availableGeometry();
+    // The window manager's frame is not known before the window is mapped;
+    // a title bar's height stands in for it.
+    const int frame = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    return sizeHint()
+        .boundedTo(QSize(room.width(), room.height() - frame))
+        .expandedTo(minimumSize());
 }
 
 void MainWindow::buildMenu()

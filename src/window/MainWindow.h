@@ -22,13 +22,20 @@ public:
     // The window's form state; null in the message window.
     SetupView *setupView() const { return m_view; }
 
+    // Opens at the size its content asks for, within the screen's free area,
+    // unless a size was chosen before.
+    void setVisible(bool visible) override;
+
 Q_SIGNALS:
     void newWindowRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QSize openingSize();
+    void keepOnScreen();
     void buildMenu();
     QWidget *buildMessage();
 

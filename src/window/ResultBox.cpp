@@ -1,24 +1,32 @@
 #include "window/ResultBox.h"
 
+#include <QFontDatabase>
+#include <QMimeData>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
 namespace {
 
-// Where the slice that starts at from ends: after its last line break, so
-// that a CR LF is never cut in two (its halves would make two breaks).
-qsizetype sliceEnd(const QString &text, qsizetype from)
+// The characters that end a line, as the document reads them: CR, LF (and
+// CR LF as one) and the paragraph separator.
+bool endsLine(QChar character)
 {
-    if (text.size() - from <= ResultBox::slice)
-        return text.size();
-    qsizetype end = from + ResultBox::slice;
-    const qsizetype lineEnd = text.lastIndexOf(u'\n', end - 1);
-    if (lineEnd >= from)
-        return lineEnd + 1;
-    // One line longer than a slice: cut inside it, but not inside a pair.
-    if (text.at(end - 1).isHighSurrogate() || (text.at(end - 1) == u'\r' && text.at(end) == u'\n'))
-        --end;
-    return end;
+    return character == u'\n' || character == u'\r' || character == QChar::ParagraphSeparator;
+}
+
+// Where a piece of an overlong line that starts at from ends, at most at
+// limit: after the last blank near the end, where the line would wrap
+// anyway, or else at limit, though never between the halves of a pair.
+qsizetype pieceEnd(const QString &text, qsizetype from, qsizetype limit)
+{
+    for (qsizetype at = limit; at > limit - ResultBox::piece / 8; --at) {
+        if (text.at(at - 1) == u' ' || text.at(at - 1) == u'\t')
+            return at;
+    }
+    if (text.at(limit - 1).isHighSurrogate() && text.at(limit).isLowSurrogate() && limit - 1 > from)
+        return limit - 1;
+    return limit;
 }
 
 } // namespace
@@ -45,30 +53,89 @@ ResultBox::ResultBox(QWidget *parent) : QPlainTextEdit(parent)
 
 void ResultBox::setResult(const QString &text)
 {
-    // The document itself splits at CR, CR LF, LF and the paragraph
-    // separator and breaks lines at U+2028, so the text goes in unchanged.
+    // Finding and loading the fixed font took a third of the start-up time,
+    // for a box that is empty then: it is looked up for the first output.
+    if (!text.isEmpty() && !m_fixedFont) {
+        setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        m_fixedFont = true;
+    }
     m_filler.stop();
-    m_pending = text;
-    m_filled = sliceEnd(m_pending, 0);
-    setPlainText(m_filled == m_pending.size() ? m_pending : m_pending.left(m_filled));
-    if (m_filled < m_pending.size())
+    m_result = text;
+    m_blockStarts = {0};
+    m_filled = 0;
+    setPlainText(nextSlice());
+    if (m_filled < m_result.size())
         m_filler.start();
-    else
-        m_pending.clear();
 }
 
 void ResultBox::appendSlice()
 {
-    const qsizetype end = sliceEnd(m_pending, m_filled);
     // A cursor of its own: the reader's cursor and scroll position stay put.
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(m_pending.sliced(m_filled, end - m_filled));
-    m_filled = end;
-    if (m_filled == m_pending.size()) {
+    cursor.insertText(nextSlice());
+    if (m_filled == m_result.size())
         m_filler.stop();
-        m_pending.clear();
+}
+
+// The next slice of the output as the document takes it: whole lines, or
+// pieces of one, each followed by a line feed unless it is the output's
+// last. So every slice starts a block of its own, and m_blockStarts gains
+// the start of each block that a line feed opens.
+QString ResultBox::nextSlice()
+{
+    const QString &text = m_result;
+    const qsizetype size = text.size();
+    QString shown;
+    shown.reserve(qMin(size - m_filled, slice) + slice / 16);
+    qsizetype at = m_filled;
+    while (at < size && shown.size() < slice) {
+        const qsizetype limit = qMin(size, at + piece);
+        qsizetype end = at;
+        while (end < limit && !endsLine(text.at(end)))
+            ++end;
+        if (end == size) {
+            shown.append(QStringView(text).sliced(at, end - at));
+            at = end;
+            break;
+        }
+        if (endsLine(text.at(end))) {
+            shown.append(QStringView(text).sliced(at, end - at));
+            const bool pair = text.at(end) == u'\r' && end + 1 < size && text.at(end + 1) == u'\n';
+            at = end + (pair ? 2 : 1);
+        } else {
+            end = pieceEnd(text, at, end);
+            shown.append(QStringView(text).sliced(at, end - at));
+            at = end;
+        }
+        shown.append(u'\n');
+        m_blockStarts.append(at);
     }
+    m_filled = at;
+    // The document would take these for frame marks and break the line there.
+    for (QChar &character : shown) {
+        if (character.unicode() == 0xfdd0 || character.unicode() == 0xfdd1)
+            character = QChar::ReplacementCharacter;
+    }
+    return shown;
+}
+
+qsizetype ResultBox::outputPosition(int position) const
+{
+    const QTextBlock block = document()->findBlock(position);
+    return m_blockStarts.value(block.blockNumber()) + (position - block.position());
+}
+
+QMimeData *ResultBox::createMimeDataFromSelection() const
+{
+    // Ctrl+C, the context menu, a drag and the selection clipboard all come
+    // here: each gets the output's own characters, line ends included.
+    const QTextCursor cursor = textCursor();
+    const qsizetype from = outputPosition(cursor.selectionStart());
+    const qsizetype to = outputPosition(cursor.selectionEnd());
+    auto *data = new QMimeData;
+    data->setText(m_result.sliced(from, to - from));
+    return data;
 }
 
 QSize ResultBox::sizeHint() const
