@@ -17,9 +17,15 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TARNWICK_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The libraries (Qt, simdjson, the C and C++ runtimes) come from
-# dpkg-shlibdeps; pkexec is run, not linked.
+# dpkg-shlibdeps; pkexec is run, not linked. Qt loads its Wayland platform
+# plugin, its SVG plugin (for the window icon) and its own translations at
+# run time: without them the app runs on X11 or XWayland, with the toolkit's
+# generic icon, in English.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS pkexec)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6, qt6-wayland, qt6-translations-l10n")
+# Debian ships stripped programs; the symbols belong in a separate package.
+set(CPACK_STRIP_FILES ON)
 # The app and the polkit action name the launcher by its path under the
 # configured prefix, so the package must install under that same prefix.
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")

@@ -5,21 +5,30 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 
 # Everything a fresh Debian 12 machine lacks to build, test and run the app.
+# Qt's translation tools build the translations and check them (with
+# python3); Qt's own translations serve the tests in German and French.
 # pkexec, polkitd and dbus serve the test that runs an action through the
 # real polkit; nodejs runs the stand-in server program; xvfb gives the test
-# that takes the app's display away an X server to take. The last line checks
-# the installed files and builds the Debian package: validators for the
-# desktop entry, the AppStream metainfo and the polkit policy, an SVG
-# renderer for the icon, and what cpack needs to work out the dependencies.
-# Qt draws the window icon, an SVG, with the plugin in libqt6svg6; the
-# private headers let a test turn the mouse wheel as the window system does.
+# that takes the app's display away an X server to take. Qt draws the window
+# icon, an SVG, with the plugin in libqt6svg6; the private headers let a test
+# turn the mouse wheel as the window system does. Then what checks the
+# installed files and builds the Debian package: validators for the desktop
+# entry, the AppStream metainfo, the polkit policy and the manual page, an
+# SVG renderer for the icon, what cpack needs to work out the dependencies,
+# and lintian. The last line runs the app as a Wayland client of a headless
+# weston (with a seat module built against libweston, in C) and reads its
+# window through AT-SPI and its clipboard with wl-paste.
 TARNWICK_PACKAGES=(
-  cmake g++ make pkg-config
-  qt6-base-dev qt6-base-private-dev libqt6svg6 libsimdjson-dev fonts-dejavu-core
+  cmake gcc g++ make pkg-config
+  qt6-base-dev qt6-base-private-dev libqt6svg6 libsimdjson-dev qt6-tools-dev qt6-l10n-tools
+  qt6-translations-l10n fonts-dejavu-core python3
   nodejs
   pkexec polkitd dbus xvfb
-  desktop-file-utils appstream libxml2-utils librsvg2-bin dpkg-dev file
+  desktop-file-utils appstream libxml2-utils man-db librsvg2-bin dpkg-dev file lintian
+  weston libweston-10-dev qt6-wayland wl-clipboard at-spi2-core python3-pyatspi
 )
+# What scripts/check-package adds: a tool to make a minimal Debian tree.
+TARNWICK_CHECK_PACKAGE_PACKAGES=(mmdebstrap)
 # What scripts/fuzz adds: clang with its libFuzzer and sanitizer runtimes.
 TARNWICK_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # What scripts/bench needs beyond that: the X library its start-up watcher

@@ -8,11 +8,24 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QLoggingCategory>
+
+namespace {
+
+// Says which translation files were found, for a user who sees English where
+// another language was expected.
+Q_LOGGING_CATEGORY(translationLog, "tarnwick.translation", QtWarningMsg)
+
+} // namespace
 
 TarnwickSetup::TarnwickSetup(const QString &cataloguePath, const QString &program, QObject *parent)
     : QObject(parent), m_tasks(Catalogue::load(cataloguePath)), m_program(program),
       m_gate(std::make_shared<RunGate>())
 {
+    installTranslators();
+
     // An ordinary desktop application: the desktop file id ties its windows
     // to the launcher entry. The display name equals the window title so
     // window managers do not append it a second time.
@@ -51,6 +64,29 @@ MainWindow *TarnwickSetup::openWindow()
     return window;
 }
 
+void TarnwickSetup::installTranslators()
+{
+    if (!QCoreApplication::instance())
+        return;
+    // The language is the platform's: the app has no setting of its own.
+    const QLocale locale = QLocale::system();
+    const auto install = [&locale](QTranslator &translator, const QString &name,
+                                   const QString &directory) {
+        if (translator.load(locale, name, QStringLiteral("_"), directory)) {
+            QCoreApplication::installTranslator(&translator);
+            qCInfo(translationLog, "using %s", qUtf8Printable(translator.filePath()));
+        } else {
+            qCInfo(translationLog, "no %s translation for %s in %s", qUtf8Printable(name),
+                   qUtf8Printable(locale.uiLanguages().join(u' ')), qUtf8Printable(directory));
+        }
+    };
+    // Qt's own texts, such as the buttons of message boxes and the file
+    // chooser, come with the system's Qt; the app's own are installed with it.
+    install(m_qtTranslator, QStringLiteral("qtbase"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    install(m_translator, QStringLiteral("tarnwick-setup"), shippedTranslationsPath());
+}
+
 QString TarnwickSetup::shippedCataloguePath()
 {
     const QString here = QCoreApplication::applicationDirPath();
@@ -58,5 +94,15 @@ QString TarnwickSetup::shippedCataloguePath()
     return here + QStringLiteral("/../Resources/actions.json");
 #else
     return here + QStringLiteral("/../share/tarnwick-setup/actions.json");
+#endif
+}
+
+QString TarnwickSetup::shippedTranslationsPath()
+{
+    const QString here = QCoreApplication::applicationDirPath();
+#ifdef Q_OS_MACOS
+    return here + QStringLiteral("/../Resources/translations");
+#else
+    return here + QStringLiteral("/../share/tarnwick-setup/translations");
 #endif
 }

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QTranslator>
 #include <memory>
 
 class MainWindow;
@@ -12,7 +13,8 @@ class RunGate;
 
 // The application: reads the shipped catalogue once at start and opens
 // windows over it, each with a form state of its own. Runs still under way
-// when it quits are left to their keepers, which see them to their end.
+// when it quits are left to their keepers, which see them to their end. Its
+// own captions and Qt's follow the system locale, from the moment it exists.
 class TarnwickSetup : public QObject
 {
     Q_OBJECT
@@ -30,9 +32,16 @@ public:
     // The catalogue installed with the app, found next to the executable
     // only, so that nothing a user can write shadows it.
     static QString shippedCataloguePath();
+    // The app's own translations, installed beside the catalogue.
+    static QString shippedTranslationsPath();
 
 private:
+    void installTranslators();
+
     const QList<Operation> m_tasks;
     const QString m_program;
     const std::shared_ptr<RunGate> m_gate;
+    // Each removes itself from the application when the app object goes.
+    QTranslator m_qtTranslator;
+    QTranslator m_translator;
 };
