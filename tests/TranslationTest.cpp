@@ -50,7 +50,8 @@ const QHash<QLocale::Language, Captions> expected{
       u"Persönliche Einladung kopieren"_s,
       u"Durchsuchen…"_s,
       u"Vorgang"_s,
-      u"Eine Aktion läuft noch. Trotzdem schließen?"_s,
+      u"Die Aktion läuft mit Administratorrechten weiter, aber ihre Ausgabe wird nicht "
+      u"angezeigt. Trotzdem schließen?"_s,
       u"Schließen"_s,
       u"Abbrechen"_s,
       u"Suchen in:"_s}},
@@ -60,7 +61,8 @@ const QHash<QLocale::Language, Captions> expected{
       u"Copier l’invitation personnelle"_s,
       u"Parcourir…"_s,
       u"Opération"_s,
-      u"Une action est encore en cours. Fermer quand même\u00a0?"_s,
+      u"L’action continue de s’exécuter avec les droits d’administrateur, mais sa sortie ne "
+      u"sera pas affichée. Fermer quand même\u00a0?"_s,
       u"Fermer"_s,
       u"Annuler"_s,
       u"Voir dans :"_s}},

@@ -11,6 +11,30 @@
         <source>Could not write the request file %1: %2</source>
         <translation>Die Auftragsdatei %1 konnte nicht geschrieben werden: %2</translation>
     </message>
+    <message>
+        <source>%1 more bytes of output were left out; only the first 16 MiB are shown.</source>
+        <translation>%1 weitere Bytes der Ausgabe wurden weggelassen; nur die ersten 16 MiB werden angezeigt.</translation>
+    </message>
+    <message>
+        <source>Could not create the request folder %1: %2</source>
+        <translation>Der Auftragsordner %1 konnte nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>Did not run: others could rename or replace what is in the temporary folder %1, so the request could be swapped before it runs with administrator rights. Set TMPDIR to a folder that only you can write to.</source>
+        <translation>Nicht ausgeführt: Andere könnten im temporären Ordner %1 Einträge umbenennen oder ersetzen und so den Auftrag austauschen, bevor er mit Administratorrechten läuft. Setzen Sie TMPDIR auf einen Ordner, in den nur Sie schreiben können.</translation>
+    </message>
+    <message>
+        <source>Did not run: the temporary folder %1 belongs to another user, who could swap the request before it runs with administrator rights. Set TMPDIR to a folder of your own.</source>
+        <translation>Nicht ausgeführt: Der temporäre Ordner %1 gehört einem anderen Benutzer, der den Auftrag austauschen könnte, bevor er mit Administratorrechten läuft. Setzen Sie TMPDIR auf einen eigenen Ordner.</translation>
+    </message>
+    <message>
+        <source>Could not start %1: %2</source>
+        <translation>%1 konnte nicht gestartet werden: %2</translation>
+    </message>
+    <message>
+        <source>Did not run: the app is quitting.</source>
+        <translation>Nicht ausgeführt: Die Anwendung wird beendet.</translation>
+    </message>
 </context>
 <context>
     <name>ChildProcess</name>
@@ -81,8 +105,8 @@
         <translation>Installieren Sie Tarnwick Server neu, um seine Einrichtungsformulare wiederherzustellen.</translation>
     </message>
     <message>
-        <source>An action is still running. Close anyway?</source>
-        <translation>Eine Aktion läuft noch. Trotzdem schließen?</translation>
+        <source>The action keeps running with administrator rights, but its output will not be shown. Close anyway?</source>
+        <translation>Die Aktion läuft mit Administratorrechten weiter, aber ihre Ausgabe wird nicht angezeigt. Trotzdem schließen?</translation>
     </message>
 </context>
 <context>
@@ -90,17 +114,6 @@
     <message>
         <source>Result</source>
         <translation>Ergebnis</translation>
-    </message>
-</context>
-<context>
-    <name>RunningRequests</name>
-    <message>
-        <source>Could not create the request folder %1: the app is quitting</source>
-        <translation>Der Auftragsordner %1 konnte nicht angelegt werden: Die Anwendung wird beendet</translation>
-    </message>
-    <message>
-        <source>Could not create the request folder %1: %2</source>
-        <translation>Der Auftragsordner %1 konnte nicht angelegt werden: %2</translation>
     </message>
 </context>
 <context>

@@ -11,6 +11,30 @@
         <source>Could not write the request file %1: %2</source>
         <translation>Impossible d’écrire le fichier de requête %1&#xa0;: %2</translation>
     </message>
+    <message>
+        <source>%1 more bytes of output were left out; only the first 16 MiB are shown.</source>
+        <translation>%1 octets de sortie supplémentaires ont été omis&#xa0;; seuls les 16 premiers Mio sont affichés.</translation>
+    </message>
+    <message>
+        <source>Could not create the request folder %1: %2</source>
+        <translation>Impossible de créer le dossier de requête %1&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>Did not run: others could rename or replace what is in the temporary folder %1, so the request could be swapped before it runs with administrator rights. Set TMPDIR to a folder that only you can write to.</source>
+        <translation>Non exécuté&#xa0;: d’autres utilisateurs pourraient renommer ou remplacer le contenu du dossier temporaire %1 et ainsi substituer la requête avant qu’elle ne s’exécute avec les droits d’administrateur. Faites pointer TMPDIR vers un dossier où vous seul pouvez écrire.</translation>
+    </message>
+    <message>
+        <source>Did not run: the temporary folder %1 belongs to another user, who could swap the request before it runs with administrator rights. Set TMPDIR to a folder of your own.</source>
+        <translation>Non exécuté&#xa0;: le dossier temporaire %1 appartient à un autre utilisateur, qui pourrait substituer la requête avant qu’elle ne s’exécute avec les droits d’administrateur. Faites pointer TMPDIR vers un dossier qui vous appartient.</translation>
+    </message>
+    <message>
+        <source>Could not start %1: %2</source>
+        <translation>Impossible de démarrer %1&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>Did not run: the app is quitting.</source>
+        <translation>Non exécuté&#xa0;: l’application est en train de se fermer.</translation>
+    </message>
 </context>
 <context>
     <name>ChildProcess</name>
@@ -81,8 +105,8 @@
         <translation>Réinstallez Tarnwick Server pour rétablir ses formulaires de configuration.</translation>
     </message>
     <message>
-        <source>An action is still running. Close anyway?</source>
-        <translation>Une action est encore en cours. Fermer quand même&#xa0;?</translation>
+        <source>The action keeps running with administrator rights, but its output will not be shown. Close anyway?</source>
+        <translation>L’action continue de s’exécuter avec les droits d’administrateur, mais sa sortie ne sera pas affichée. Fermer quand même&#xa0;?</translation>
     </message>
 </context>
 <context>
@@ -90,17 +114,6 @@
     <message>
         <source>Result</source>
         <translation>Résultat</translation>
-    </message>
-</context>
-<context>
-    <name>RunningRequests</name>
-    <message>
-        <source>Could not create the request folder %1: the app is quitting</source>
-        <translation>Impossible de créer le dossier de requête %1&#xa0;: l’application se ferme</translation>
-    </message>
-    <message>
-        <source>Could not create the request folder %1: %2</source>
-        <translation>Impossible de créer le dossier de requête %1&#xa0;: %2</translation>
     </message>
 </context>
 <context>
