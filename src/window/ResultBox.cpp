@@ -61,6 +61,7 @@ void ResultBox::setResult(const QString &text)
     }
     m_filler.stop();
     m_result = text;
+    m_joinLines = m_result.size() > joinAbove;
     m_blockStarts = {0};
     m_filled = 0;
     setPlainText(nextSlice());
@@ -81,7 +82,9 @@ void ResultBox::appendSlice()
 // The next slice of the output as the document takes it: whole lines, or
 // pieces of one, each followed by a line feed unless it is the output's
 // last. So every slice starts a block of its own, and m_blockStarts gains
-// the start of each block that a line feed opens.
+// the start of each block that a line feed opens. In a long output, lines
+// that end in a line feed share a block, up to a piece's length, each
+// followed by a line separator (one character for one, as the copy needs).
 QString ResultBox::nextSlice()
 {
     const QString &text = m_result;
@@ -89,6 +92,7 @@ QString ResultBox::nextSlice()
     QString shown;
     shown.reserve(qMin(size - m_filled, slice) + slice / 16);
     qsizetype at = m_filled;
+    qsizetype blockStart = shown.size();
     while (at < size && shown.size() < slice) {
         const qsizetype limit = qMin(size, at + piece);
         qsizetype end = at;
@@ -101,14 +105,21 @@ QString ResultBox::nextSlice()
         }
         if (endsLine(text.at(end))) {
             shown.append(QStringView(text).sliced(at, end - at));
+            const bool feed = text.at(end) == u'\n';
             const bool pair = text.at(end) == u'\r' && end + 1 < size && text.at(end + 1) == u'\n';
             at = end + (pair ? 2 : 1);
+            if (m_joinLines && feed && at < size && shown.size() + 1 - blockStart < piece &&
+                shown.size() + 1 < slice) {
+                shown.append(QChar::LineSeparator);
+                continue;
+            }
         } else {
             end = pieceEnd(text, at, end);
             shown.append(QStringView(text).sliced(at, end - at));
             at = end;
         }
         shown.append(u'\n');
+        blockStart = shown.size();
         m_blockStarts.append(at);
     }
     m_filled = at;

@@ -16,6 +16,10 @@
 // not always the output character for character (pieces, and line ends in
 // the document's own form), so a copy is taken from the output itself: every
 // block knows where in it it starts.
+//
+// Each block costs the document some 150 bytes besides its text, which for
+// the longest output kept, 16 MiB in short lines, would be about 40 MiB; so
+// in a long output, short lines share blocks (see nextSlice).
 class ResultBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -37,6 +41,8 @@ public:
     // The longest piece of a line shown as one block: a few dozen lines of
     // the box, quick to lay out.
     static constexpr qsizetype piece = 4 * 1024;
+    // The length past which an output's short lines share blocks.
+    static constexpr qsizetype joinAbove = 1024 * 1024;
 
 protected:
     QMimeData *createMimeDataFromSelection() const override;
@@ -53,5 +59,6 @@ private:
     // How much of the output is in the document.
     qsizetype m_filled = 0;
     QTimer m_filler;
+    bool m_joinLines = false;
     bool m_fixedFont = false;
 };
