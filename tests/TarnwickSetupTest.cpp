@@ -94,6 +94,9 @@ void TarnwickSetupTest::windowsCarryTheAppIcon()
     TarnwickSetup setup(fixture(u"absent.json"_s));
     QCOMPARE(QGuiApplication::desktopFileName(), u"org.tarnwick.Setup"_s);
     std::unique_ptr<MainWindow> window(setup.openWindow());
+    // It follows once the window is on screen.
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTRY_VERIFY(!window->windowIcon().isNull());
     const QImage shown = window->windowIcon().pixmap(48, 48).toImage();
     QVERIFY2(!shown.isNull(), "the window icon draws nothing (is Qt's SVG plugin installed?)");
     // The picture of the app's own SVG: its blue tile in the middle.

@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QTimer>
+#include <QWindow>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
@@ -33,11 +35,6 @@ TarnwickSetup::TarnwickSetup(const QString &cataloguePath, const QString &progra
     QCoreApplication::setOrganizationDomain(QStringLiteral("tarnwick.org"));
     QGuiApplication::setApplicationDisplayName(tr("Tarnwick Server Setup"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwick.Setup"));
-    // The icon the installation puts into the desktop's icon theme, or, in a
-    // build that is not installed, the same picture compiled in.
-    QGuiApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("org.tarnwick.Setup"),
-                         QIcon(QStringLiteral(":/icons/org.tarnwick.Setup.svg"))));
 
     // Runs under way go on after the app is gone: their keepers see their
     // commands through and remove their request folders. Only a run being
@@ -61,7 +58,31 @@ MainWindow *TarnwickSetup::openWindow()
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &MainWindow::newWindowRequested, this, &TarnwickSetup::openWindow);
     window->show();
+    if (QGuiApplication::windowIcon().isNull() && window->windowHandle())
+        window->windowHandle()->installEventFilter(this);
     return window;
+}
+
+bool TarnwickSetup::eventFilter(QObject *watched, QEvent *event)
+{
+    // The app's icon is set once the first window is on screen: looking it
+    // up in the desktop's icon theme and drawing its SVG take longer than
+    // building the whole window, and nothing in the window waits for it.
+    auto *window = qobject_cast<QWindow *>(watched);
+    if (window && event->type() == QEvent::Expose && window->isExposed()) {
+        window->removeEventFilter(this);
+        QTimer::singleShot(0, this, [] {
+            // The icon the installation puts into the desktop's icon theme,
+            // or, in a build that is not installed, the same picture
+            // compiled in.
+            if (QGuiApplication::windowIcon().isNull()) {
+                QGuiApplication::setWindowIcon(
+                    QIcon::fromTheme(QStringLiteral("org.tarnwick.Setup"),
+                                     QIcon(QStringLiteral(":/icons/org.tarnwick.Setup.svg"))));
+            }
+        });
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void TarnwickSetup::installTranslators()

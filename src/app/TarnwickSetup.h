@@ -35,6 +35,9 @@ public:
     // The app's own translations, installed beside the catalogue.
     static QString shippedTranslationsPath();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void installTranslators();
 
