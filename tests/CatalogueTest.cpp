@@ -193,7 +193,7 @@ void CatalogueTest::rejects()
 
 void CatalogueTest::loadsFromFile()
 {
-    const QString shipped = qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE");
+    const QString shipped = QStringLiteral(TARNWICK_SHIPPED_CATALOGUE);
     const QList<Operation> tasks = Catalogue::load(shipped);
     QVERIFY(!tasks.isEmpty());
     QCOMPARE(tasks.constFirst().id, QStringLiteral("setup-lan"));

@@ -1,6 +1,7 @@
 #include "window/FormView.h"
 
 #include "FakeProgram.h"
+#include "ScopedVariable.h"
 #include "UnprivilegedElevation.h"
 #include "form/SetupView.h"
 #include "window/ResultBox.h"
@@ -59,6 +60,7 @@ private:
 
     std::unique_ptr<FakeProgram> m_program;
     std::unique_ptr<QTemporaryDir> m_temporary;
+    std::unique_ptr<ScopedVariable> m_tmpdir;
     std::unique_ptr<SetupView> m_view;
     std::unique_ptr<FormView> m_form;
 };
@@ -103,14 +105,17 @@ void FormViewTest::init()
     m_program->setManageScript("echo run >> \"$(dirname \"$0\")/runs\"; echo done");
     m_program->setServerScript(
         R"(printf '[{"origin":"http://10.0.0.2:8080","bind":"10.0.0.2","name":"eth0"}]')");
-    qputenv("TMPDIR", QFile::encodeName(m_temporary->path()));
+    m_tmpdir = std::make_unique<ScopedVariable>("TMPDIR", QFile::encodeName(m_temporary->path()));
 }
 
 void FormViewTest::cleanup()
 {
     m_form.reset();
     m_view.reset();
-    qunsetenv("TMPDIR");
+    // The program first: it waits for what still runs from it.
+    m_program.reset();
+    m_tmpdir.reset();
+    m_temporary.reset();
 }
 
 void FormViewTest::makeForm(QList<Operation> tasks)

@@ -41,7 +41,7 @@ private:
 
 void ShippedFormsTest::initTestCase()
 {
-    const QString standin = qEnvironmentVariable("TARNWICK_STANDIN");
+    const QString standin = QStringLiteral(TARNWICK_STANDIN);
     if (!QFileInfo::exists(standin + u"/node"_s))
         QSKIP("the stand-in server program was not assembled (no Node.js at configure time)");
     // A copy of its own, so the stand-in's state starts empty.
@@ -53,8 +53,7 @@ void ShippedFormsTest::initTestCase()
         QVERIFY(QFile::copy(standin + u'/' + script, m_program.filePath(script)));
     }
 
-    const QList<Operation> tasks =
-        Catalogue::load(qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE"));
+    const QList<Operation> tasks = Catalogue::load(QStringLiteral(TARNWICK_SHIPPED_CATALOGUE));
     QVERIFY(!tasks.isEmpty());
     m_window = std::make_unique<MainWindow>(tasks, m_program.path());
     m_window->setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
