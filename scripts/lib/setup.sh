@@ -11,12 +11,20 @@ cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 # the installed files and builds the Debian package: validators for the
 # desktop entry, the AppStream metainfo and the polkit policy, an SVG
 # renderer for the icon, and what cpack needs to work out the dependencies.
+# The outside-in suite (tests/desktop) drives the app on a desktop of its own:
+# a window manager, the AT-SPI bus and Python's bindings for it, xdotool as
+# the keyboard, xclip for the clipboard, xprop to see the desktop come up.
+# The administrator authentication test makes a user (passwd) and answers
+# polkit through its text agent, which it reaches through Python's GObject
+# bindings.
 TARNWICK_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev fonts-dejavu-core
   nodejs
   pkexec polkitd dbus xvfb
   desktop-file-utils appstream libxml2-utils librsvg2-bin dpkg-dev file
+  openbox at-spi2-core python3 python3-pyatspi xdotool xclip x11-utils
+  passwd python3-gi gir1.2-polkit-1.0
 )
 # What scripts/fuzz adds: clang with its libFuzzer and sanitizer runtimes.
 TARNWICK_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -152,8 +152,14 @@ QLineEdit *FieldRows::addLineEdit(const QString &key, const QString &label)
     edit->setObjectName(QStringLiteral("text"));
     edit->setPlaceholderText(label);
     edit->setAccessibleName(label);
-    connect(edit, &QLineEdit::textEdited, this,
-            [this, key](const QString &text) { m_view.setFieldValue(key, text); });
+    // textChanged, not textEdited: assistive technology sets the text through
+    // the accessibility interface, which QLineEdit does not count as an edit,
+    // and what the box shows is what must run. Only the view's own updates
+    // are left out.
+    connect(edit, &QLineEdit::textChanged, this, [this, key](const QString &text) {
+        if (!m_showing)
+            m_view.setFieldValue(key, text);
+    });
     m_bindings.append({key, edit});
     m_focusChain.append(edit);
     return edit;
