@@ -13,7 +13,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 # renderer for the icon, and what cpack needs to work out the dependencies.
 # The outside-in suite (tests/desktop) drives the app on a desktop of its own:
 # a window manager, the AT-SPI bus and Python's bindings for it, xdotool as
-# the keyboard, xclip for the clipboard, xprop to see the desktop come up.
+# the keyboard (xmodmap gives it keys for the non-ASCII letters typed), xclip
+# for the clipboard, xprop to see the desktop come up.
 # The administrator authentication test makes a user (passwd) and answers
 # polkit through its text agent, which it reaches through Python's GObject
 # bindings.
@@ -23,7 +24,7 @@ TARNWICK_PACKAGES=(
   nodejs
   pkexec polkitd dbus xvfb
   desktop-file-utils appstream libxml2-utils librsvg2-bin dpkg-dev file
-  openbox at-spi2-core python3 python3-pyatspi xdotool xclip x11-utils
+  openbox at-spi2-core python3 python3-pyatspi xdotool xclip x11-utils x11-xserver-utils
   passwd python3-gi gir1.2-polkit-1.0
 )
 # What scripts/fuzz adds: clang with its libFuzzer and sanitizer runtimes.

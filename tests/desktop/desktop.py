@@ -146,6 +146,8 @@ class Session:
             raise RuntimeError("the session bus did not start")
         self.environment["DBUS_SESSION_BUS_ADDRESS"] = address
 
+        self.add_keys(["ediaeresis"])
+
         with self.log("at-spi") as log:
             self.processes.append(subprocess.Popen(
                 ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
@@ -164,6 +166,19 @@ class Session:
         # pyatspi finds both buses through the environment of this process.
         os.environ.update({name: self.environment[name] for name in
                            ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
+
+    def add_keys(self, keysyms):
+        """Gives keysyms that the X server's keyboard lacks keys of their own,
+        as a keyboard layout with them would. Left to itself, xdotool maps
+        such a character to a spare key only for the moment of the press, and
+        an app that reads the press later sees another character or none."""
+        keymap = self.run(["xmodmap", "-pke"], check=True).stdout
+        spare = [line.split()[1] for line in keymap.splitlines()
+                 if line.startswith("keycode") and line.rstrip().endswith("=")]
+        if len(spare) < len(keysyms):
+            raise RuntimeError("the X server's keyboard has no spare keys")
+        for keycode, keysym in zip(spare, keysyms):
+            self.run(["xmodmap", "-e", f"keycode {keycode} = {keysym}"], check=True)
 
     def xprop_root(self, name):
         result = subprocess.run(["xprop", "-root", name], env=self.environment,
