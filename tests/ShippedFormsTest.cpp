@@ -2,6 +2,7 @@
 // against the stand-in server program, the way an administrator would: the
 // catalogue, the window and the stand-in must agree on every id and key.
 
+#include "Processes.h"
 #include "UnprivilegedElevation.h"
 #include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
@@ -27,6 +28,7 @@ class ShippedFormsTest : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void cleanupTestCase();
     void runsEveryForm();
 
 private:
@@ -59,6 +61,17 @@ void ShippedFormsTest::initTestCase()
     m_window->setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void ShippedFormsTest::cleanupTestCase()
+{
+    // The window's discovery and the runs' keepers end before the copy of
+    // the program they use goes.
+    if (!m_window)
+        return;
+    m_window.reset();
+    QCOMPARE(Processes::awaitBackgroundJobs(), 0);
+    QCOMPARE(Processes::awaitNoneMentioning(m_program.path()), QList<qint64>{});
 }
 
 bool ShippedFormsTest::pick(const QString &id)

@@ -7,6 +7,10 @@
 
 QList<qint64> Processes::mentioning(const QString &text)
 {
+    // Every command line "mentions" the empty text; asking for it is a
+    // mistake that must not pass as "nothing is running".
+    if (text.isEmpty())
+        qFatal("Processes::mentioning: no text given");
     const QByteArray wanted = text.toUtf8();
     const qint64 self = QCoreApplication::applicationPid();
     QList<qint64> found;
