@@ -48,9 +48,18 @@ QStringList nulSeparated(const QByteArray &bytes)
 } // namespace
 
 FakeProgram::FakeProgram(const QString &nameTemplate)
-    : m_temporary(std::make_unique<QTemporaryDir>(QDir::tempPath() + u'/' + nameTemplate)),
-      m_directory(m_temporary->path()), m_valid(m_temporary->isValid())
 {
+    // QDir::tempPath() is empty when TMPDIR names a folder that is not
+    // there; the template would then name a folder at the root.
+    const QString temporary = QDir::tempPath();
+    if (temporary.isEmpty()) {
+        qWarning("FakeProgram: no temporary folder (TMPDIR is \"%s\")",
+                 qPrintable(qEnvironmentVariable("TMPDIR")));
+        return;
+    }
+    m_temporary = std::make_unique<QTemporaryDir>(temporary + u'/' + nameTemplate);
+    m_directory = m_temporary->path();
+    m_valid = m_temporary->isValid();
     populate();
 }
 
