@@ -271,7 +271,11 @@ exec /bin/sh "$@"
     def __init__(self, directory):
         self.directory = directory
         # Made here, never taken over: what lies there is another run's.
-        os.mkdir(directory, 0o755)
+        try:
+            os.mkdir(directory, 0o755)
+        except FileExistsError:
+            raise AssertionError(f"{directory} is there already; if no suite is running, a "
+                                 "killed run left it: remove it by hand") from None
         for folder in ("desktop", "server", "calls"):
             os.mkdir(os.path.join(directory, folder))
         self.write("node", self.NODE, executable=True)
