@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
@@ -120,6 +121,9 @@ void TarnwickSetupTest::runsOutliveTheApp()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"TMPDIR"_s, temporary.path());
     QProcess display;
+    // Xvfb keeps its socket in /tmp whatever TMPDIR says; it removes it
+    // itself when it is ended the ordinary way.
+    QString displaySocket;
     if (end == u"display") {
         const QString xvfb = QStandardPaths::findExecutable(u"Xvfb"_s);
         if (xvfb.isEmpty())
@@ -131,6 +135,7 @@ void TarnwickSetupTest::runsOutliveTheApp()
         const QString number = QString::fromLatin1(display.readLine()).trimmed();
         QVERIFY(!number.isEmpty());
         environment.insert(u"DISPLAY"_s, u':' + number);
+        displaySocket = u"/tmp/.X11-unix/X"_s + number;
         environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
         // libxkbcommon-x11 hands strndup a length past the end of the atom
         // names it copies, which AddressSanitizer's strict string checks
@@ -152,7 +157,7 @@ void TarnwickSetupTest::runsOutliveTheApp()
     QTRY_VERIFY_WITH_TIMEOUT(app.canReadLine() || app.state() == QProcess::NotRunning, 30000);
     QVERIFY2(app.readLine() == "running\n", app.readAllStandardError().constData());
     if (end == u"display")
-        display.kill();
+        display.terminate();
     else if (end != u"menu")
         QCOMPARE(::kill(pid_t(app.processId()), end == u"SIGTERM"  ? SIGTERM
                                                 : end == u"SIGINT" ? SIGINT
@@ -166,6 +171,8 @@ void TarnwickSetupTest::runsOutliveTheApp()
     QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"),
              errors.constData());
     display.waitForFinished();
+    if (!displaySocket.isEmpty())
+        QVERIFY2(!QFileInfo::exists(displaySocket), qPrintable(displaySocket));
 
     // The app is gone; both actions still wait, their requests in place. The
     // discovery started on the window's first showing; it may still be on its
