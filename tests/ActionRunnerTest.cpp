@@ -3,6 +3,7 @@
 #include "FakeProgram.h"
 #include "Processes.h"
 #include "RequestFolders.h"
+#include "ScopedVariable.h"
 #include "UnprivilegedElevation.h"
 #include "runner/RunGate.h"
 
@@ -27,6 +28,7 @@ class ActionRunnerTest : public QObject
 
 private Q_SLOTS:
     void init();
+    void cleanup();
     void writesRequestExactly_data();
     void writesRequestExactly();
     void runsInPrivateFolderRemovedAfterwards();
@@ -84,6 +86,15 @@ void ActionRunnerTest::init()
     QVERIFY(m_program->isValid());
     m_temporary = std::make_unique<QTemporaryDir>();
     QVERIFY(m_temporary->isValid());
+}
+
+void ActionRunnerTest::cleanup()
+{
+    // Each waits for what still runs from it: scripts, and keepers, which
+    // name their request folders in the temporary folder.
+    m_program.reset();
+    QCOMPARE(Processes::awaitNoneMentioning(m_temporary->path()), QList<qint64>{});
+    m_temporary.reset();
 }
 
 QString ActionRunnerTest::run(const QJsonObject &request)
@@ -404,12 +415,11 @@ void ActionRunnerTest::reportsMissingTemporaryFolder()
 
     // An empty temporary folder is what QDir::tempPath() gives for a TMPDIR
     // that does not exist; it must not put the request folder at the root.
-    qputenv("TMPDIR", QFile::encodeName(missing));
+    const ScopedVariable tmpdir("TMPDIR", QFile::encodeName(missing));
     QCOMPARE(runIn(QDir::tempPath()),
              u"Could not create the request folder: the temporary folder "_s + missing +
                  u" does not exist"_s);
     QVERIFY(m_program->recordedRequest(u"manage.mjs"_s).isEmpty());
-    qunsetenv("TMPDIR");
 }
 
 void ActionRunnerTest::reportsUnusableTemporaryFolder_data()

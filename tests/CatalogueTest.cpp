@@ -333,7 +333,7 @@ void CatalogueTest::readsBytesWithoutOverrunningTheirBuffer()
 
 void CatalogueTest::loadsFromFile()
 {
-    const QString shipped = qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE");
+    const QString shipped = QStringLiteral(TARNWICK_SHIPPED_CATALOGUE);
     const QList<Operation> tasks = Catalogue::load(shipped);
     QVERIFY(!tasks.isEmpty());
     QCOMPARE(tasks.constFirst().id, QStringLiteral("setup-lan"));
@@ -363,8 +363,7 @@ void CatalogueTest::loadsFixtures()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, ids);
-    const QString data = qEnvironmentVariable("TARNWICK_TEST_DATA");
-    QVERIFY2(!data.isEmpty(), "TARNWICK_TEST_DATA is not set");
+    const QString data = QStringLiteral(TARNWICK_TEST_DATA);
     const QString path = data + QStringLiteral("/catalogues/") + name;
     QVERIFY2(QFile::exists(path), qPrintable(path));
     QStringList loaded;

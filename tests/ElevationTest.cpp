@@ -31,7 +31,7 @@ private Q_SLOTS:
 
 void ElevationTest::osascriptScriptIsExact()
 {
-    QFile golden(qEnvironmentVariable("TARNWICK_TEST_DATA") + u"/elevation.applescript"_s);
+    QFile golden(QStringLiteral(TARNWICK_TEST_DATA) + u"/elevation.applescript"_s);
     QVERIFY(golden.open(QIODevice::ReadOnly));
     const QString script = OsascriptElevation::script();
     QCOMPARE(script, QString::fromUtf8(golden.readAll()));

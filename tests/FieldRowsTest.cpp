@@ -199,7 +199,7 @@ void FieldRowsTest::rowsStayPackedAtAnyHeight_data()
 void FieldRowsTest::rowsStayPackedAtAnyHeight()
 {
     QFETCH(int, height);
-    const QString shipped = qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE");
+    const QString shipped = QStringLiteral(TARNWICK_SHIPPED_CATALOGUE);
     QVERIFY2(QFileInfo(shipped).isFile(), "TARNWICK_SHIPPED_CATALOGUE names no catalogue file");
     MainWindow window(Catalogue::load(shipped), u"/nonexistent"_s);
     QVERIFY(window.setupView());
@@ -260,7 +260,7 @@ void FieldRowsTest::measuresRowsBeforeBuildingThem_data()
     QTest::addColumn<QList<QStringList>>("fields");
     QTest::addColumn<int>("width");
 
-    const QString shipped = qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE");
+    const QString shipped = QStringLiteral(TARNWICK_SHIPPED_CATALOGUE);
     for (const Operation &operation : Catalogue::load(shipped))
         QTest::newRow(operation.id.toUtf8()) << operation.fields << 484;
     const QList<QStringList> everyKind{{u"a"_s, u"Plain"_s},

@@ -1,6 +1,7 @@
 #include "window/FormView.h"
 
 #include "FakeProgram.h"
+#include "ScopedVariable.h"
 #include "UnprivilegedElevation.h"
 #include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
@@ -71,6 +72,7 @@ private:
 
     std::unique_ptr<FakeProgram> m_program;
     std::unique_ptr<QTemporaryDir> m_temporary;
+    std::unique_ptr<ScopedVariable> m_tmpdir;
     std::unique_ptr<SetupView> m_view;
     std::unique_ptr<FormView> m_form;
 };
@@ -115,14 +117,17 @@ void FormViewTest::init()
     m_program->setManageScript("echo run >> \"$(dirname \"$0\")/runs\"; echo done");
     m_program->setServerScript(
         R"(printf '[{"origin":"http://10.0.0.2:8080","bind":"10.0.0.2","name":"eth0"}]')");
-    qputenv("TMPDIR", QFile::encodeName(m_temporary->path()));
+    m_tmpdir = std::make_unique<ScopedVariable>("TMPDIR", QFile::encodeName(m_temporary->path()));
 }
 
 void FormViewTest::cleanup()
 {
     m_form.reset();
     m_view.reset();
-    qunsetenv("TMPDIR");
+    // The program first: it waits for what still runs from it.
+    m_program.reset();
+    m_tmpdir.reset();
+    m_temporary.reset();
 }
 
 void FormViewTest::makeForm(QList<Operation> tasks)
@@ -278,7 +283,7 @@ void FormViewTest::longInfoIsNeverCut()
 
 void FormViewTest::opensWithoutScrollBar()
 {
-    const QString shipped = qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE");
+    const QString shipped = QStringLiteral(TARNWICK_SHIPPED_CATALOGUE);
     QVERIFY2(QFileInfo(shipped).isFile(), "TARNWICK_SHIPPED_CATALOGUE names no catalogue file");
     MainWindow window(Catalogue::load(shipped), m_program->directory());
     window.show();

@@ -30,6 +30,9 @@ Run launch(const QStringList &arguments, const QString &user = QString())
     environment.insert(u"TARNWICK_PROBE"_s, u"must not leak"_s);
     environment.insert(u"NODE_OPTIONS"_s, u"--require=/nonexistent.js"_s);
     environment.remove(u"PKEXEC_UID"_s);
+    // env, once exec'd, quotes a path it cannot run in the caller's locale;
+    // in a UTF-8 one it leaves the path's characters as they are.
+    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
     if (!user.isNull())
         environment.insert(u"PKEXEC_UID"_s, user);
     process.setProcessEnvironment(environment);

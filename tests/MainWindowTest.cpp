@@ -2,6 +2,7 @@
 
 #include "FakeProgram.h"
 #include "RequestFolders.h"
+#include "ScopedVariable.h"
 #include "UnprivilegedElevation.h"
 #include "app/TarnwickSetup.h"
 #include "form/SetupView.h"
@@ -34,8 +35,9 @@ private Q_SLOTS:
     void newWindowHasStateOfItsOwn();
 
 private:
-    std::unique_ptr<FakeProgram> m_program;
     std::unique_ptr<QTemporaryDir> m_temporary;
+    std::unique_ptr<ScopedVariable> m_tmpdir;
+    std::unique_ptr<FakeProgram> m_program;
 };
 
 namespace {
@@ -49,7 +51,7 @@ void MainWindowTest::init()
 {
     m_temporary = std::make_unique<QTemporaryDir>();
     QVERIFY(m_temporary->isValid());
-    qputenv("TMPDIR", QFile::encodeName(m_temporary->path()));
+    m_tmpdir = std::make_unique<ScopedVariable>("TMPDIR", QFile::encodeName(m_temporary->path()));
     m_program = std::make_unique<FakeProgram>();
     m_program->holdManageScript("finished\\n");
 }
@@ -71,8 +73,11 @@ const QString question = u"The action keeps running with administrator rights, b
 
 void MainWindowTest::cleanup()
 {
-    QVERIFY(m_program->release());
-    qunsetenv("TMPDIR");
+    // The program lies in the temporary folder; it releases its held script
+    // and waits for everything that runs from it before it goes.
+    m_program.reset();
+    m_tmpdir.reset();
+    m_temporary.reset();
 }
 
 void MainWindowTest::closesWithoutAskingWhenIdle()
@@ -195,7 +200,7 @@ void MainWindowTest::fileMenuOffersWindowCommands()
 void MainWindowTest::newWindowHasStateOfItsOwn()
 {
     const QString path = m_temporary->path() + u"/actions.json"_s;
-    QVERIFY(QFile::copy(qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE"), path));
+    QVERIFY(QFile::copy(QStringLiteral(TARNWICK_SHIPPED_CATALOGUE), path));
     TarnwickSetup setup(path);
     MainWindow *first = setup.openWindow();
     QVERIFY(QTest::qWaitForWindowExposed(first));

@@ -6,6 +6,7 @@
 #include "FakeProgram.h"
 #include "Processes.h"
 #include "RequestFolders.h"
+#include "ScopedVariable.h"
 #include "TestLauncher.h"
 #include "form/SetupView.h"
 #include "runner/PkexecElevation.h"
@@ -19,7 +20,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
-#include <optional>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -30,32 +30,6 @@ using Values = QMap<QString, QString>;
 
 // A run may wait for polkitd to answer; it never waits for a person here.
 constexpr int runTimeout = 30000;
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedVariable
-{
-public:
-    ScopedVariable(const char *name, const QByteArray &value)
-        : m_name(name),
-          m_old(qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name))
-                                                : std::nullopt)
-    {
-        qputenv(name, value);
-    }
-    ~ScopedVariable()
-    {
-        if (m_old)
-            qputenv(m_name, *m_old);
-        else
-            qunsetenv(m_name);
-    }
-    ScopedVariable(const ScopedVariable &) = delete;
-    ScopedVariable &operator=(const ScopedVariable &) = delete;
-
-private:
-    const char *m_name;
-    std::optional<QByteArray> m_old;
-};
 
 Operation form(const QString &id)
 {
@@ -119,6 +93,9 @@ void PkexecRunTest::init()
 void PkexecRunTest::cleanup()
 {
     m_tmpdir.reset();
+    // Keepers name their request folders in the temporary folder.
+    if (m_temporary)
+        QCOMPARE(Processes::awaitNoneMentioning(m_temporary->path()), QList<qint64>{});
     m_temporary.reset();
     m_program.reset();
 }
@@ -264,8 +241,8 @@ void PkexecRunTest::actionOutlivesTheApp()
     environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     app.setProcessEnvironment(environment);
     app.start(QStringLiteral(TARNWICK_QUIT_PROBE),
-              {QStringLiteral(TARNWICK_TEST_CATALOGUES) + u"/valid.json"_s, m_program->directory(),
-               end == u"menu" ? u"menu"_s : u"wait"_s, u"pkexec"_s});
+              {QStringLiteral(TARNWICK_TEST_DATA) + u"/catalogues/valid.json"_s,
+               m_program->directory(), end == u"menu" ? u"menu"_s : u"wait"_s, u"pkexec"_s});
     QTRY_VERIFY_WITH_TIMEOUT(app.canReadLine() || app.state() == QProcess::NotRunning, runTimeout);
     QVERIFY2(app.readLine() == "running\n", app.readAllStandardError().constData());
     if (end != u"menu")

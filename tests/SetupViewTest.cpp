@@ -3,6 +3,7 @@
 #include "FakeProgram.h"
 #include "Processes.h"
 #include "RequestFolders.h"
+#include "ScopedVariable.h"
 #include "ScriptedChooser.h"
 #include "UnprivilegedElevation.h"
 
@@ -63,6 +64,7 @@ private:
     QStringList leftovers() const;
 
     std::unique_ptr<QTemporaryDir> m_temporary;
+    std::unique_ptr<ScopedVariable> m_tmpdir;
 };
 
 namespace {
@@ -377,12 +379,14 @@ void SetupViewTest::init()
 {
     m_temporary = std::make_unique<QTemporaryDir>();
     QVERIFY(m_temporary->isValid());
-    qputenv("TMPDIR", QFile::encodeName(m_temporary->path()));
+    m_tmpdir = std::make_unique<ScopedVariable>("TMPDIR", QFile::encodeName(m_temporary->path()));
 }
 
 void SetupViewTest::cleanup()
 {
-    qunsetenv("TMPDIR");
+    m_tmpdir.reset();
+    // Run keepers name their request folders in it.
+    QCOMPARE(Processes::awaitNoneMentioning(m_temporary->path()), QList<qint64>{});
     m_temporary.reset();
 }
 
@@ -459,7 +463,7 @@ void SetupViewTest::performReportsFailureAndEndsBusy()
         QDir::isAbsolutePath(temporary) ? temporary : m_temporary->filePath(temporary);
     FakeProgram program;
     auto view = makeView(program);
-    qputenv("TMPDIR", QFile::encodeName(path));
+    const ScopedVariable tmpdir("TMPDIR", QFile::encodeName(path));
     view->perform();
     QTRY_VERIFY(!view->busy());
     // The folder's name is a fresh UUID; take it from the text.

@@ -2,6 +2,7 @@
 // against the stand-in server program, the way an administrator would: the
 // catalogue, the window and the stand-in must agree on every id and key.
 
+#include "Processes.h"
 #include "UnprivilegedElevation.h"
 #include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
@@ -27,6 +28,7 @@ class ShippedFormsTest : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void cleanupTestCase();
     void runsEveryForm();
 
 private:
@@ -41,7 +43,7 @@ private:
 
 void ShippedFormsTest::initTestCase()
 {
-    const QString standin = qEnvironmentVariable("TARNWICK_STANDIN");
+    const QString standin = QStringLiteral(TARNWICK_STANDIN);
     if (!QFileInfo::exists(standin + u"/node"_s))
         QSKIP("the stand-in server program was not assembled (no Node.js at configure time)");
     // A copy of its own, so the stand-in's state starts empty.
@@ -53,13 +55,23 @@ void ShippedFormsTest::initTestCase()
         QVERIFY(QFile::copy(standin + u'/' + script, m_program.filePath(script)));
     }
 
-    const QList<Operation> tasks =
-        Catalogue::load(qEnvironmentVariable("TARNWICK_SHIPPED_CATALOGUE"));
+    const QList<Operation> tasks = Catalogue::load(QStringLiteral(TARNWICK_SHIPPED_CATALOGUE));
     QVERIFY(!tasks.isEmpty());
     m_window = std::make_unique<MainWindow>(tasks, m_program.path());
     m_window->setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void ShippedFormsTest::cleanupTestCase()
+{
+    // The window's discovery and the runs' keepers end before the copy of
+    // the program they use goes.
+    if (!m_window)
+        return;
+    m_window.reset();
+    QCOMPARE(Processes::awaitBackgroundJobs(), 0);
+    QCOMPARE(Processes::awaitNoneMentioning(m_program.path()), QList<qint64>{});
 }
 
 bool ShippedFormsTest::pick(const QString &id)

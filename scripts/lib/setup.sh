@@ -15,9 +15,15 @@ cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 # installed files and builds the Debian package: validators for the desktop
 # entry, the AppStream metainfo, the polkit policy and the manual page, an
 # SVG renderer for the icon, what cpack needs to work out the dependencies,
-# and lintian. The last line runs the app as a Wayland client of a headless
+# and lintian. Then what runs the app as a Wayland client of a headless
 # weston (with a seat module built against libweston, in C) and reads its
-# window through AT-SPI and its clipboard with wl-paste.
+# window through AT-SPI and its clipboard with wl-paste. The last line serves
+# the outside-in suite (tests/desktop), which drives the app on a desktop of
+# its own: a window manager, xdotool as the keyboard (xmodmap gives it keys
+# for the non-ASCII letters typed), xclip for the clipboard, xprop to see the
+# desktop come up; and the administrator authentication test, which makes a
+# user (passwd) and answers polkit through its text agent, reached through
+# Python's GObject bindings.
 TARNWICK_PACKAGES=(
   cmake gcc g++ make pkg-config
   qt6-base-dev qt6-base-private-dev libqt6svg6 libsimdjson-dev qt6-tools-dev qt6-l10n-tools
@@ -26,6 +32,7 @@ TARNWICK_PACKAGES=(
   pkexec polkitd dbus xvfb
   desktop-file-utils appstream libxml2-utils man-db librsvg2-bin dpkg-dev file lintian
   weston libweston-10-dev qt6-wayland wl-clipboard at-spi2-core python3-pyatspi
+  openbox xdotool xclip x11-utils x11-xserver-utils passwd python3-gi gir1.2-polkit-1.0
 )
 # What scripts/check-package adds: a tool to make a minimal Debian tree.
 TARNWICK_CHECK_PACKAGE_PACKAGES=(mmdebstrap)

@@ -1,8 +1,13 @@
 #include "FakeProgram.h"
 
+#include "Processes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -43,9 +48,18 @@ QStringList nulSeparated(const QByteArray &bytes)
 } // namespace
 
 FakeProgram::FakeProgram(const QString &nameTemplate)
-    : m_temporary(std::make_unique<QTemporaryDir>(QDir::tempPath() + u'/' + nameTemplate)),
-      m_directory(m_temporary->path()), m_valid(m_temporary->isValid())
 {
+    // QDir::tempPath() is empty when TMPDIR names a folder that is not
+    // there; the template would then name a folder at the root.
+    const QString temporary = QDir::tempPath();
+    if (temporary.isEmpty()) {
+        qWarning("FakeProgram: no temporary folder (TMPDIR is \"%s\")",
+                 qPrintable(qEnvironmentVariable("TMPDIR")));
+        return;
+    }
+    m_temporary = std::make_unique<QTemporaryDir>(temporary + u'/' + nameTemplate);
+    m_directory = m_temporary->path();
+    m_valid = m_temporary->isValid();
     populate();
 }
 
@@ -57,14 +71,46 @@ FakeProgram::FakeProgram(const Exactly &where) : m_directory(where.directory)
         qWarning("FakeProgram: no absolute program folder given (\"%s\")", qPrintable(m_directory));
         return;
     }
-    QDir directory(m_directory);
-    m_valid = (!directory.exists() || directory.removeRecursively()) && QDir().mkpath(m_directory);
-    m_owned = m_valid;
+    // Made here, never taken over: what lies there already is another run's
+    // (one that is under way, or one that was killed), so it is left alone.
+    if (!QDir().mkdir(m_directory)) {
+        qWarning("FakeProgram: cannot make %s; if no test is running, a killed run left it: "
+                 "remove it by hand",
+                 qPrintable(m_directory));
+        return;
+    }
+    m_valid = true;
+    m_owned = true;
     populate();
 }
 
 FakeProgram::~FakeProgram()
 {
+    if (!m_valid)
+        return;
+    // Whatever still runs from here (a held script, a discovery the test did
+    // not wait for, a keeper seeing its command out) would write into the
+    // folder while it is removed and bring parts of it back.
+    // A job that is about to start a script shows in no process list yet,
+    // so the jobs of this process are waited for first.
+    release();
+    const int jobs = Processes::awaitBackgroundJobs();
+    const QList<qint64> running = Processes::awaitNoneMentioning(m_directory);
+    if (jobs > 0 || !running.isEmpty()) {
+        QStringList pids;
+        for (const qint64 pid : running)
+            pids.append(QString::number(pid));
+        const QByteArray message = QByteArray::number(jobs) + " background jobs and processes [" +
+                                   pids.join(u", "_s).toUtf8() + "] still run; " +
+                                   QFile::encodeName(m_directory) + " is left in place";
+        if (m_temporary)
+            m_temporary->setAutoRemove(false);
+        if (QTest::currentTestFunction())
+            QTest::qFail(message.constData(), __FILE__, __LINE__);
+        else
+            qCritical("%s", message.constData());
+        return;
+    }
     if (m_owned)
         QDir(m_directory).removeRecursively();
 }
@@ -103,6 +149,14 @@ void FakeProgram::holdManageScript(const QByteArray &output)
                     output + "'\n");
 }
 
+void FakeProgram::holdServerScript(const QByteArray &output)
+{
+    setServerScript("here=$(dirname \"$0\")\n"
+                    "while [ -d \"$here\" ] && [ ! -e \"$here/release\" ]; do sleep 0.05; done\n"
+                    "printf '" +
+                    output + "'\n");
+}
+
 QList<QByteArray> FakeProgram::heldEffects() const
 {
     QList<QByteArray> effects;
@@ -122,8 +176,9 @@ bool FakeProgram::heldWasTerminated() const
 
 bool FakeProgram::release()
 {
-    QFile file(m_directory + QStringLiteral("/desktop/release"));
-    return file.open(QIODevice::WriteOnly);
+    QFile manage(m_directory + QStringLiteral("/desktop/release"));
+    QFile server(m_directory + QStringLiteral("/server/release"));
+    return manage.open(QIODevice::WriteOnly) && server.open(QIODevice::WriteOnly);
 }
 
 QStringList FakeProgram::recordedArguments(const QString &script) const

@@ -16,13 +16,17 @@ class FakeProgram
 public:
     explicit FakeProgram(const QString &nameTemplate =
                              QStringLiteral("tarnwick fake 'program' \"$x\" `y`; z \u00e9 XXXXXX"));
-    // A program in exactly this directory, as a launcher built for it needs;
-    // whatever an earlier run left there is replaced, and it is removed again.
+    // A program in exactly this directory, as a launcher built for it needs.
+    // The directory is made here and must not exist yet: what lies there
+    // already is never used or removed, and the program is invalid.
     struct Exactly
     {
         QString directory;
     };
     explicit FakeProgram(const Exactly &where);
+    // Releases held scripts and waits for every process that mentions the
+    // directory (scripts, discoveries, run keepers) to end before removing
+    // it; one that does not end fails the test and the directory stays.
     ~FakeProgram();
     FakeProgram(const FakeProgram &) = delete;
     FakeProgram &operator=(const FakeProgram &) = delete;
@@ -36,6 +40,9 @@ public:
     // noting a SIGTERM meanwhile instead of ending; then, as the action's
     // effect, it copies its request beside itself, and prints the given text.
     void holdManageScript(const QByteArray &output);
+    // A server script that waits likewise until release(), then prints output.
+    void holdServerScript(const QByteArray &output);
+    // Releases held management and server scripts.
     bool release();
     // The requests that held scripts copied, one per script that finished.
     QList<QByteArray> heldEffects() const;
