@@ -48,7 +48,7 @@
     </message>
 </context>
 <context>
-    <name>FieldRows</name>
+    <name>FieldRowsWidget</name>
     <message>
         <source>Choose a network interface</source>
         <translation>Choisir une interface réseau</translation>
@@ -59,7 +59,7 @@
     </message>
 </context>
 <context>
-    <name>FormView</name>
+    <name>FormWidget</name>
     <message>
         <source>Copy personal invitation</source>
         <translation>Copier l’invitation personnelle</translation>

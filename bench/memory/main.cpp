@@ -11,7 +11,7 @@
 #include "UnprivilegedElevation.h"
 #include "form/SetupView.h"
 #include "runner/ActionRunner.h"
-#include "window/FormView.h"
+#include "window/FormWidget.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -62,7 +62,7 @@ void runEventsFor(int milliseconds)
 }
 
 // A shown form window over program, settled; returns the start-up figure.
-double showWindow(SetupView &view, FormView &window)
+double showWindow(SetupView &view, FormWidget &window)
 {
     view.setElevation(std::make_shared<UnprivilegedElevation>());
     view.setKeeper(QStringLiteral(TARNWICK_BENCH_KEEPER));
@@ -85,7 +85,7 @@ void output()
         "yes 'Checked building North, door 12: badge reader answers, lock closed.' "
         "| head -c 1073741824\n");
     SetupView view(SyntheticCatalogue::forms(1, 3), program.directory());
-    FormView window(view);
+    FormWidget window(view);
     const FigureLine line(QStringLiteral("memory, 1 GiB of output streamed"));
     const double startup = showWindow(view, window);
 
@@ -119,7 +119,7 @@ void listing()
         fail("cannot write the fake program");
     program.setServerScript("yes '['\n");
     SetupView view(SyntheticCatalogue::forms(1, 3), program.directory());
-    FormView window(view);
+    FormWidget window(view);
     const FigureLine line(QStringLiteral("memory, endless address listing for 7 s"));
     // Showing the window starts the discovery; the peak is taken from here.
     resetPeak();

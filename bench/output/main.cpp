@@ -17,7 +17,7 @@
 #include "UnprivilegedElevation.h"
 #include "form/SetupView.h"
 #include "runner/ActionRunner.h"
-#include "window/FormView.h"
+#include "window/FormWidget.h"
 #include "window/ResultBox.h"
 
 #include <QApplication>
@@ -152,7 +152,7 @@ void stall(qsizetype size, PrintingProgram::Shape shape, const QString &shapeNam
 {
     const PrintingProgram program(size, shape);
     const auto view = viewOver(program);
-    FormView window(*view);
+    FormWidget window(*view);
     window.resize(640, 720);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "form/SetupView.h"
-#include "window/FormView.h"
+#include "window/FormWidget.h"
 
 #include <QObject>
 #include <QString>
@@ -35,7 +35,7 @@ private:
     // An empty folder: no server program runs when the window starts discovery.
     QTemporaryDir m_program;
     SetupView m_view;
-    FormView m_window;
+    FormWidget m_window;
     QLineEdit *m_edit = nullptr;
     QString m_key;
     int m_paints = 0;

@@ -1,7 +1,7 @@
 #include "window/MainWindow.h"
 
 #include "form/SetupView.h"
-#include "window/FormView.h"
+#include "window/FormWidget.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,7 +23,7 @@ MainWindow::MainWindow(const QList<Operation> &tasks, const QString &program, QW
         return;
     }
     m_view = new SetupView(tasks, program, this);
-    setCentralWidget(new FormView(*m_view, this));
+    setCentralWidget(new FormWidget(*m_view, this));
 }
 
 void MainWindow::setVisible(bool visible)

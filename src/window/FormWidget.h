@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class FieldRows;
+class FieldRowsWidget;
 class InfoText;
 class QComboBox;
 class QProgressBar;
@@ -15,12 +15,12 @@ class SetupView;
 // field rows, the run button with its confirmation, the invitation copy
 // button and the result box, all drawn from one SetupView and updated piece
 // by piece as it changes.
-class FormView : public QWidget
+class FormWidget : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit FormView(SetupView &view, QWidget *parent = nullptr);
+    explicit FormWidget(SetupView &view, QWidget *parent = nullptr);
 
     // Room for the whole explanation and every row of the tallest form,
     // with the result box at its preferred height: no form the user picks
@@ -50,7 +50,7 @@ private:
     QComboBox *m_picker;
     InfoText *m_info;
     QScrollArea *m_formArea;
-    FieldRows *m_rows;
+    FieldRowsWidget *m_rows;
     QPushButton *m_runButton;
     QProgressBar *m_busyIndicator;
     QPushButton *m_copyButton;

@@ -14,17 +14,17 @@ class SetupView;
 // kind per row, each control bound to one value. Rows are built once per
 // form; a change of a value updates only the controls bound to it, so typing
 // never loses focus, cursor or selection.
-class FieldRows : public QWidget
+class FieldRowsWidget : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit FieldRows(SetupView &view, QWidget *parent = nullptr);
+    explicit FieldRowsWidget(SetupView &view, QWidget *parent = nullptr);
 
     // Replaces every row with those of the form on screen.
     void rebuild();
 
-    ~FieldRows() override;
+    ~FieldRowsWidget() override;
 
     // The controls that take focus, top to bottom.
     QList<QWidget *> focusChain() const;

@@ -1,4 +1,4 @@
-#include "window/FieldRows.h"
+#include "window/FieldRowsWidget.h"
 
 #include "ScriptedChooser.h"
 #include "catalogue/Catalogue.h"
@@ -39,7 +39,7 @@ Q_DECLARE_METATYPE(std::optional<QString>)
 Q_DECLARE_METATYPE(Entry)
 Q_DECLARE_METATYPE(QList<QStringList>)
 
-class FieldRowsTest : public QObject
+class FieldRowsWidgetTest : public QObject
 {
     Q_OBJECT
 
@@ -73,7 +73,7 @@ private:
 namespace {
 
 // The children of the rows' layout after each heading, described by type.
-QStringList shapeOf(const FieldRows &rows)
+QStringList shapeOf(const FieldRowsWidget &rows)
 {
     QStringList shape;
     auto *layout = qobject_cast<QVBoxLayout *>(rows.layout());
@@ -95,7 +95,7 @@ QStringList shapeOf(const FieldRows &rows)
 
 } // namespace
 
-std::unique_ptr<SetupView> FieldRowsTest::viewOf(QList<QStringList> rows)
+std::unique_ptr<SetupView> FieldRowsWidgetTest::viewOf(QList<QStringList> rows)
 {
     auto view = std::make_unique<SetupView>(
         QList<Operation>{{u"form"_s, u"Form"_s, u"Info"_s, u"Run"_s, std::move(rows)}});
@@ -103,7 +103,7 @@ std::unique_ptr<SetupView> FieldRowsTest::viewOf(QList<QStringList> rows)
     return view;
 }
 
-void FieldRowsTest::controlsByKind_data()
+void FieldRowsWidgetTest::controlsByKind_data()
 {
     QTest::addColumn<QStringList>("row");
     QTest::addColumn<QStringList>("shape");
@@ -132,12 +132,12 @@ void FieldRowsTest::controlsByKind_data()
                                   << QStringList{u"QLineEdit"_s};
 }
 
-void FieldRowsTest::controlsByKind()
+void FieldRowsWidgetTest::controlsByKind()
 {
     QFETCH(QStringList, row);
     QFETCH(QStringList, shape);
     auto view = viewOf({row});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     rows.resize(400, 300);
     rows.show();
 
@@ -171,7 +171,7 @@ namespace {
 
 // Where each item of the rows' layout is, top to bottom: headings and
 // controls, the path line as one.
-QList<QPair<QRect, QWidget *>> itemsOf(const FieldRows &rows)
+QList<QPair<QRect, QWidget *>> itemsOf(const FieldRowsWidget &rows)
 {
     QList<QPair<QRect, QWidget *>> items;
     QLayout *layout = rows.layout();
@@ -187,7 +187,7 @@ QList<QPair<QRect, QWidget *>> itemsOf(const FieldRows &rows)
 
 } // namespace
 
-void FieldRowsTest::rowsStayPackedAtAnyHeight_data()
+void FieldRowsWidgetTest::rowsStayPackedAtAnyHeight_data()
 {
     QTest::addColumn<int>("height");
 
@@ -196,7 +196,7 @@ void FieldRowsTest::rowsStayPackedAtAnyHeight_data()
     QTest::newRow("520 x 2000") << 2000;
 }
 
-void FieldRowsTest::rowsStayPackedAtAnyHeight()
+void FieldRowsWidgetTest::rowsStayPackedAtAnyHeight()
 {
     QFETCH(int, height);
     const QString shipped = QStringLiteral(TARNWICK_SHIPPED_CATALOGUE);
@@ -208,7 +208,7 @@ void FieldRowsTest::rowsStayPackedAtAnyHeight()
         window.resize(520, height);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *rows = window.findChild<FieldRows *>();
+    auto *rows = window.findChild<FieldRowsWidget *>();
     QTRY_VERIFY(rows->findChild<QComboBox *>() && rows->findChild<QComboBox *>()->isVisible());
 
     // Heading, control; heading, control; heading, control.
@@ -239,11 +239,11 @@ void FieldRowsTest::rowsStayPackedAtAnyHeight()
         QVERIFY(rows->height() - items.constLast().first.bottom() > height / 3);
 }
 
-void FieldRowsTest::wrappedHeadingTakesItsLines()
+void FieldRowsWidgetTest::wrappedHeadingTakesItsLines()
 {
     const QString label = u"A heading that goes on and on, "_s.repeated(8);
     auto view = viewOf({{u"k"_s, label}, {u"after"_s, u"After"_s}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     rows.resize(300, 1200);
     rows.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rows));
@@ -255,7 +255,7 @@ void FieldRowsTest::wrappedHeadingTakesItsLines()
     QCOMPARE(items.at(2).first.top() - items.at(1).first.bottom() - 1, 10);
 }
 
-void FieldRowsTest::measuresRowsBeforeBuildingThem_data()
+void FieldRowsWidgetTest::measuresRowsBeforeBuildingThem_data()
 {
     QTest::addColumn<QList<QStringList>>("fields");
     QTest::addColumn<int>("width");
@@ -274,16 +274,16 @@ void FieldRowsTest::measuresRowsBeforeBuildingThem_data()
     QTest::newRow("no rows") << QList<QStringList>() << 484;
 }
 
-void FieldRowsTest::measuresRowsBeforeBuildingThem()
+void FieldRowsWidgetTest::measuresRowsBeforeBuildingThem()
 {
     QFETCH(QList<QStringList>, fields);
     QFETCH(int, width);
     auto empty = viewOf({});
-    FieldRows measuring(*empty);
+    FieldRowsWidget measuring(*empty);
     const int measured = measuring.heightFor(fields, width);
 
     auto view = viewOf(fields);
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     rows.resize(width, 2000);
     rows.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rows));
@@ -295,7 +295,7 @@ void FieldRowsTest::measuresRowsBeforeBuildingThem()
         QCOMPARE(measured, items.constLast().first.bottom() + 1 + 2);
 }
 
-void FieldRowsTest::choiceOffersEveryPiece_data()
+void FieldRowsWidgetTest::choiceOffersEveryPiece_data()
 {
     QTest::addColumn<QString>("choices");
     QTest::addColumn<QStringList>("items");
@@ -309,12 +309,12 @@ void FieldRowsTest::choiceOffersEveryPiece_data()
     QTest::newRow("markup is text") << u"<b>x</b>|&y"_s << QStringList{u"<b>x</b>"_s, u"&y"_s};
 }
 
-void FieldRowsTest::choiceOffersEveryPiece()
+void FieldRowsWidgetTest::choiceOffersEveryPiece()
 {
     QFETCH(QString, choices);
     QFETCH(QStringList, items);
     auto view = viewOf({{u"role"_s, u"Role"_s, u"choice"_s, choices}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     auto *box = rows.findChild<QComboBox *>();
     QVERIFY(box);
 
@@ -331,10 +331,10 @@ void FieldRowsTest::choiceOffersEveryPiece()
     QCOMPARE(view->fieldValue(u"role"_s), items.constLast());
 }
 
-void FieldRowsTest::choiceKeepsUnknownValue()
+void FieldRowsWidgetTest::choiceKeepsUnknownValue()
 {
     auto view = viewOf({{u"role"_s, u"Role"_s, u"choice"_s, u"member|guest"_s}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     auto *box = rows.findChild<QComboBox *>();
     view->setFieldValue(u"role"_s, u"owner"_s);
     QCOMPARE(box->currentIndex(), -1);
@@ -343,10 +343,10 @@ void FieldRowsTest::choiceKeepsUnknownValue()
     QCOMPARE(box->currentText(), u"guest"_s);
 }
 
-void FieldRowsTest::typingKeepsFocusAndCursor()
+void FieldRowsWidgetTest::typingKeepsFocusAndCursor()
 {
     auto view = viewOf({{u"name"_s, u"Name"_s}, {u"email"_s, u"E-mail"_s}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     rows.show();
     QVERIFY(QTest::qWaitForWindowActive(&rows));
     auto edits = rows.findChildren<QLineEdit *>();
@@ -384,7 +384,7 @@ QString textOf(QWidget *box)
 
 } // namespace
 
-void FieldRowsTest::everyEntryReachesValue_data()
+void FieldRowsWidgetTest::everyEntryReachesValue_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<Entry>("entry");
@@ -404,13 +404,13 @@ void FieldRowsTest::everyEntryReachesValue_data()
     }
 }
 
-void FieldRowsTest::everyEntryReachesValue()
+void FieldRowsWidgetTest::everyEntryReachesValue()
 {
     QFETCH(QString, kind);
     QFETCH(Entry, entry);
     QFETCH(QString, value);
     auto view = viewOf({{u"k"_s, u"Key"_s, kind}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     rows.show();
     QVERIFY(QTest::qWaitForWindowActive(&rows));
     QWidget *box = rows.findChild<QLineEdit *>();
@@ -474,10 +474,10 @@ void FieldRowsTest::everyEntryReachesValue()
     QCOMPARE(textOf(box), value);
 }
 
-void FieldRowsTest::outsideChangeUpdatesOnlyItsControls()
+void FieldRowsWidgetTest::outsideChangeUpdatesOnlyItsControls()
 {
     auto view = viewOf({{u"origin"_s, u"Origin"_s}, {u"bind"_s, u"Bind"_s}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     rows.show();
     QVERIFY(QTest::qWaitForWindowActive(&rows));
     auto edits = rows.findChildren<QLineEdit *>();
@@ -493,12 +493,12 @@ void FieldRowsTest::outsideChangeUpdatesOnlyItsControls()
     QVERIFY(origin->hasFocus());
 }
 
-void FieldRowsTest::addressMenuWritesOriginThenBind()
+void FieldRowsWidgetTest::addressMenuWritesOriginThenBind()
 {
     auto view = viewOf({{u"lan"_s, u"Address"_s, u"lan-address"_s},
                         {u"origin"_s, u"Origin"_s},
                         {u"bind"_s, u"Bind"_s}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     auto *menuButton = rows.findChild<QPushButton *>(u"addressMenu"_s);
     QVERIFY(menuButton);
     QCOMPARE(menuButton->text(), u"Choose a network interface"_s);
@@ -531,10 +531,10 @@ void FieldRowsTest::addressMenuWritesOriginThenBind()
     QVERIFY(!menuButton->isEnabled());
 }
 
-void FieldRowsTest::linesBoxKeepsBreaksAndHeight()
+void FieldRowsWidgetTest::linesBoxKeepsBreaksAndHeight()
 {
     auto view = viewOf({{u"buildings"_s, u"Buildings"_s, u"lines"_s}, {u"after"_s, u"After"_s}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     rows.show();
     QVERIFY(QTest::qWaitForWindowActive(&rows));
     auto *box = rows.findChild<QPlainTextEdit *>();
@@ -560,14 +560,14 @@ void FieldRowsTest::linesBoxKeepsBreaksAndHeight()
     QVERIFY(rows.findChild<QLineEdit *>()->hasFocus());
 }
 
-void FieldRowsTest::linesBoxBorderFollowsPalette()
+void FieldRowsWidgetTest::linesBoxBorderFollowsPalette()
 {
     const QPalette original = QApplication::palette();
     QPalette light(QColor(0xef, 0xef, 0xef));
     light.setColor(QPalette::PlaceholderText, QColor(0x70, 0x70, 0x70));
     QApplication::setPalette(light);
     auto view = viewOf({{u"buildings"_s, u"Buildings"_s, u"lines"_s}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     rows.resize(300, 200);
     rows.show();
     QVERIFY(QTest::qWaitForWindowActive(&rows));
@@ -589,7 +589,7 @@ void FieldRowsTest::linesBoxBorderFollowsPalette()
     QVERIFY2(followed, qPrintable(shown.name()));
 }
 
-void FieldRowsTest::browseAsksChooserByKind_data()
+void FieldRowsWidgetTest::browseAsksChooserByKind_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("mode");
@@ -606,7 +606,7 @@ void FieldRowsTest::browseAsksChooserByKind_data()
                                << std::optional<QString>() << u"typed"_s;
 }
 
-void FieldRowsTest::browseAsksChooserByKind()
+void FieldRowsWidgetTest::browseAsksChooserByKind()
 {
     QFETCH(QString, kind);
     QFETCH(int, mode);
@@ -615,7 +615,7 @@ void FieldRowsTest::browseAsksChooserByKind()
     auto view = viewOf({{u"file"_s, u"Backup file"_s, kind}});
     auto chooser = std::make_shared<ScriptedChooser>(answer);
     view->setChooser(chooser);
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     auto *edit = rows.findChild<QLineEdit *>();
     QTest::keyClicks(edit, u"typed"_s);
 
@@ -627,10 +627,10 @@ void FieldRowsTest::browseAsksChooserByKind()
     QCOMPARE(edit->text(), value);
 }
 
-void FieldRowsTest::showsCatalogueTextsAsWritten()
+void FieldRowsWidgetTest::showsCatalogueTextsAsWritten()
 {
     auto view = viewOf({{u"k"_s, u"<b>Tom</b> & Jerry"_s}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     auto *heading = rows.findChild<QLabel *>(u"heading"_s);
     QCOMPARE(heading->textFormat(), Qt::PlainText);
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(heading);
@@ -638,10 +638,10 @@ void FieldRowsTest::showsCatalogueTextsAsWritten()
     QCOMPARE(rows.findChild<QLineEdit *>()->placeholderText(), u"<b>Tom</b> & Jerry"_s);
 }
 
-void FieldRowsTest::rebuildsOnlyOnRebuild()
+void FieldRowsWidgetTest::rebuildsOnlyOnRebuild()
 {
     auto view = viewOf({{u"name"_s, u"Name"_s}});
-    FieldRows rows(*view);
+    FieldRowsWidget rows(*view);
     QLineEdit *edit = rows.findChild<QLineEdit *>();
     view->reset();
     view->setAddresses({{u"o"_s, u"b"_s, u"n"_s}});
@@ -654,5 +654,5 @@ void FieldRowsTest::rebuildsOnlyOnRebuild()
     QCOMPARE(rows.findChild<QLineEdit *>()->text(), u"x"_s);
 }
 
-QTEST_MAIN(FieldRowsTest)
-#include "FieldRowsTest.moc"
+QTEST_MAIN(FieldRowsWidgetTest)
+#include "FieldRowsWidgetTest.moc"

@@ -1,4 +1,4 @@
-#include "window/FormView.h"
+#include "window/FormWidget.h"
 
 #include "FakeProgram.h"
 #include "ScopedVariable.h"
@@ -35,7 +35,7 @@ using namespace Qt::StringLiterals;
 
 using Values = QMap<QString, QString>;
 
-class FormViewTest : public QObject
+class FormWidgetTest : public QObject
 {
     Q_OBJECT
 
@@ -74,7 +74,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_temporary;
     std::unique_ptr<ScopedVariable> m_tmpdir;
     std::unique_ptr<SetupView> m_view;
-    std::unique_ptr<FormView> m_form;
+    std::unique_ptr<FormWidget> m_form;
 };
 
 namespace {
@@ -107,7 +107,7 @@ const QList<Operation> catalogue{
 
 } // namespace
 
-void FormViewTest::init()
+void FormWidgetTest::init()
 {
     m_temporary = std::make_unique<QTemporaryDir>();
     QVERIFY(m_temporary->isValid());
@@ -120,7 +120,7 @@ void FormViewTest::init()
     m_tmpdir = std::make_unique<ScopedVariable>("TMPDIR", QFile::encodeName(m_temporary->path()));
 }
 
-void FormViewTest::cleanup()
+void FormWidgetTest::cleanup()
 {
     m_form.reset();
     m_view.reset();
@@ -130,14 +130,14 @@ void FormViewTest::cleanup()
     m_temporary.reset();
 }
 
-void FormViewTest::makeForm(QList<Operation> tasks)
+void FormWidgetTest::makeForm(QList<Operation> tasks)
 {
     m_view = std::make_unique<SetupView>(std::move(tasks), m_program->directory());
     m_view->setElevation(std::make_shared<UnprivilegedElevation>());
-    m_form = std::make_unique<FormView>(*m_view);
+    m_form = std::make_unique<FormWidget>(*m_view);
 }
 
-QMessageBox *FormViewTest::waitForAlert()
+QMessageBox *FormWidgetTest::waitForAlert()
 {
     QMessageBox *alert = nullptr;
     const bool shown = QTest::qWaitFor([&] {
@@ -147,7 +147,7 @@ QMessageBox *FormViewTest::waitForAlert()
     return shown ? alert : nullptr;
 }
 
-int FormViewTest::runCount() const
+int FormWidgetTest::runCount() const
 {
     QFile runs(m_program->directory() + u"/desktop/runs"_s);
     if (!runs.open(QIODevice::ReadOnly))
@@ -155,7 +155,7 @@ int FormViewTest::runCount() const
     return int(runs.readAll().count('\n'));
 }
 
-void FormViewTest::laysOutColumnInOrder()
+void FormWidgetTest::laysOutColumnInOrder()
 {
     makeForm(catalogue);
     m_form->show();
@@ -194,7 +194,7 @@ void FormViewTest::laysOutColumnInOrder()
     QCOMPARE(result->y() - (copy->y() + copy->height()), 12);
 }
 
-void FormViewTest::keepsSizes()
+void FormWidgetTest::keepsSizes()
 {
     makeForm(catalogue);
     m_form->resize(100, 100);
@@ -225,7 +225,7 @@ void FormViewTest::keepsSizes()
     QVERIFY(result->verticalScrollBar()->maximum() > 0);
 }
 
-void FormViewTest::longInfoIsNeverCut_data()
+void FormWidgetTest::longInfoIsNeverCut_data()
 {
     QTest::addColumn<int>("sentences");
     QTest::addColumn<bool>("fitsOnScreen");
@@ -234,7 +234,7 @@ void FormViewTest::longInfoIsNeverCut_data()
     QTest::newRow("2000 sentences") << 2000 << false;
 }
 
-void FormViewTest::longInfoIsNeverCut()
+void FormWidgetTest::longInfoIsNeverCut()
 {
     QFETCH(int, sentences);
     QFETCH(bool, fitsOnScreen);
@@ -281,14 +281,14 @@ void FormViewTest::longInfoIsNeverCut()
     QCOMPARE(infoArea->height(), text->heightForWidth(text->width()));
 }
 
-void FormViewTest::opensWithoutScrollBar()
+void FormWidgetTest::opensWithoutScrollBar()
 {
     const QString shipped = QStringLiteral(TARNWICK_SHIPPED_CATALOGUE);
     QVERIFY2(QFileInfo(shipped).isFile(), "TARNWICK_SHIPPED_CATALOGUE names no catalogue file");
     MainWindow window(Catalogue::load(shipped), m_program->directory());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *form = window.findChild<FormView *>();
+    auto *form = window.findChild<FormWidget *>();
     QVERIFY(form->width() >= 520);
     QVERIFY(form->height() >= 530);
     QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
@@ -321,7 +321,7 @@ void FormViewTest::opensWithoutScrollBar()
     QVERIFY(!area->verticalScrollBar()->isVisible());
 }
 
-void FormViewTest::focusShowsWholeControl()
+void FormWidgetTest::focusShowsWholeControl()
 {
     QList<QStringList> rows;
     for (int row = 0; row < 12; ++row)
@@ -362,7 +362,7 @@ void turnWheel(QWidget *over, int notches)
 
 } // namespace
 
-void FormViewTest::wheelLeavesDropDowns()
+void FormWidgetTest::wheelLeavesDropDowns()
 {
     QList<QStringList> rows;
     for (int row = 0; row < 8; ++row)
@@ -417,7 +417,7 @@ void FormViewTest::wheelLeavesDropDowns()
     QCOMPARE(m_view->fieldValue(u"line0"_s), u"typed"_s);
 }
 
-void FormViewTest::pickerListsEachIdOnce()
+void FormWidgetTest::pickerListsEachIdOnce()
 {
     // A catalogue that loads although one id is there twice.
     makeForm({form(u"a"_s),
@@ -446,7 +446,7 @@ void FormViewTest::pickerListsEachIdOnce()
     QCOMPARE(m_form->findChild<QLabel *>(u"info"_s)->text(), u"About a"_s);
 }
 
-void FormViewTest::accessibleEditReachesRequest_data()
+void FormWidgetTest::accessibleEditReachesRequest_data()
 {
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("key");
@@ -456,7 +456,7 @@ void FormViewTest::accessibleEditReachesRequest_data()
     QTest::newRow("multi-line box") << u"Buildings"_s << u"buildings"_s << u"North Hall\nAnnex"_s;
 }
 
-void FormViewTest::accessibleEditReachesRequest()
+void FormWidgetTest::accessibleEditReachesRequest()
 {
     QFETCH(QString, label);
     QFETCH(QString, key);
@@ -490,7 +490,7 @@ void FormViewTest::accessibleEditReachesRequest()
     QCOMPARE(sent.value(key).toString(), value);
 }
 
-void FormViewTest::firstShowingResetsThenDiscovers()
+void FormWidgetTest::firstShowingResetsThenDiscovers()
 {
     makeForm(catalogue);
     QVERIFY(m_view->values().isEmpty());
@@ -513,7 +513,7 @@ void FormViewTest::firstShowingResetsThenDiscovers()
     QVERIFY(m_program->recordedArguments(u"tarnwick.mjs"_s).isEmpty());
 }
 
-void FormViewTest::pickingAnotherFormResets()
+void FormWidgetTest::pickingAnotherFormResets()
 {
     makeForm(catalogue);
     m_form->show();
@@ -549,7 +549,7 @@ void FormViewTest::pickingAnotherFormResets()
     QCOMPARE(m_view->fieldValue(u"name"_s), u"Ada"_s);
 }
 
-void FormViewTest::runButtonFollowsConfirmationRule_data()
+void FormWidgetTest::runButtonFollowsConfirmationRule_data()
 {
     QTest::addColumn<QString>("id");
     QTest::addColumn<bool>("asks");
@@ -564,7 +564,7 @@ void FormViewTest::runButtonFollowsConfirmationRule_data()
     QTest::newRow("status") << u"status"_s << false;
 }
 
-void FormViewTest::runButtonFollowsConfirmationRule()
+void FormWidgetTest::runButtonFollowsConfirmationRule()
 {
     QFETCH(QString, id);
     QFETCH(bool, asks);
@@ -584,7 +584,7 @@ void FormViewTest::runButtonFollowsConfirmationRule()
     QCOMPARE(runCount(), asks ? 0 : 1);
 }
 
-void FormViewTest::alertShowsFormTextsAndValues()
+void FormWidgetTest::alertShowsFormTextsAndValues()
 {
     makeForm(catalogue);
     m_form->show();
@@ -625,7 +625,7 @@ void FormViewTest::alertShowsFormTextsAndValues()
     alert->reject();
 }
 
-void FormViewTest::cancelRunsNothingConfirmRunsOnce()
+void FormWidgetTest::cancelRunsNothingConfirmRunsOnce()
 {
     makeForm(catalogue);
     m_form->show();
@@ -661,7 +661,7 @@ void FormViewTest::cancelRunsNothingConfirmRunsOnce()
              u"p-3"_s);
 }
 
-void FormViewTest::busyDisablesInputButNotResult()
+void FormWidgetTest::busyDisablesInputButNotResult()
 {
     m_program->holdManageScript("finished\\n");
     makeForm(catalogue);
@@ -698,7 +698,7 @@ void FormViewTest::busyDisablesInputButNotResult()
     QCOMPARE(m_view->fieldValue(u"name"_s), u"Typed"_s);
 }
 
-void FormViewTest::copyButtonFollowsInvitation()
+void FormWidgetTest::copyButtonFollowsInvitation()
 {
     m_program->setManageScript("printf 'Created.\\r\\nTarnwick invite http://10.0.0.2:8080/i/abc "
                                "\\nTarnwick invite second\\n'");
@@ -724,7 +724,7 @@ void FormViewTest::copyButtonFollowsInvitation()
     QVERIFY(!copy->isVisible());
 }
 
-void FormViewTest::showsTextsAsWritten()
+void FormWidgetTest::showsTextsAsWritten()
 {
     makeForm({{u"a"_s, u"<b>Title</b>"_s, u"<i>info</i> & more"_s, u"&Run <b>it</b>"_s, {}}});
     m_form->show();
@@ -737,7 +737,7 @@ void FormViewTest::showsTextsAsWritten()
              u"&Run <b>it</b>"_s);
 }
 
-void FormViewTest::showsHostileTextsWithoutHarm()
+void FormWidgetTest::showsHostileTextsWithoutHarm()
 {
     // What a catalogue may hold and still decode: NUL, lone surrogates and
     // very long texts.
@@ -757,7 +757,7 @@ void FormViewTest::showsHostileTextsWithoutHarm()
     QVERIFY(!m_form->grab().isNull());
 }
 
-void FormViewTest::tabOrderRunsTopToBottom()
+void FormWidgetTest::tabOrderRunsTopToBottom()
 {
     makeForm(catalogue);
     m_form->show();
@@ -778,5 +778,5 @@ void FormViewTest::tabOrderRunsTopToBottom()
                                  u"Operation"_s}));
 }
 
-QTEST_MAIN(FormViewTest)
-#include "FormViewTest.moc"
+QTEST_MAIN(FormWidgetTest)
+#include "FormWidgetTest.moc"

@@ -1,4 +1,4 @@
-#include "window/FieldRows.h"
+#include "window/FieldRowsWidget.h"
 
 #include "catalogue/FieldRow.h"
 #include "form/SetupView.h"
@@ -36,7 +36,7 @@ QLabel *makeHeading(const QString &label, QWidget *parent)
 
 } // namespace
 
-struct FieldRows::Samples
+struct FieldRowsWidget::Samples
 {
     QWidget parent;
     QLabel *heading = makeHeading(QString(), &parent);
@@ -45,22 +45,22 @@ struct FieldRows::Samples
     QPushButton *button = new QPushButton(&parent);
 };
 
-FieldRows::FieldRows(SetupView &view, QWidget *parent)
+FieldRowsWidget::FieldRowsWidget(SetupView &view, QWidget *parent)
     : QWidget(parent), m_view(view), m_layout(new QVBoxLayout(this))
 {
     setObjectName(QStringLiteral("fieldRows"));
     m_layout->setSpacing(gap);
     m_layout->setContentsMargins(margin, margin, margin, margin);
 
-    connect(&m_view, &SetupView::valuesReset, this, &FieldRows::refreshAll);
-    connect(&m_view, &SetupView::valueChanged, this, &FieldRows::refresh);
-    connect(&m_view, &SetupView::addressesChanged, this, &FieldRows::refreshAddressMenus);
+    connect(&m_view, &SetupView::valuesReset, this, &FieldRowsWidget::refreshAll);
+    connect(&m_view, &SetupView::valueChanged, this, &FieldRowsWidget::refresh);
+    connect(&m_view, &SetupView::addressesChanged, this, &FieldRowsWidget::refreshAddressMenus);
     rebuild();
 }
 
-FieldRows::~FieldRows() = default;
+FieldRowsWidget::~FieldRowsWidget() = default;
 
-void FieldRows::rebuild()
+void FieldRowsWidget::rebuild()
 {
     m_bindings.clear();
     m_focusChain.clear();
@@ -77,7 +77,7 @@ void FieldRows::rebuild()
     refreshAddressMenus();
 }
 
-QList<QWidget *> FieldRows::focusChain() const
+QList<QWidget *> FieldRowsWidget::focusChain() const
 {
     QList<QWidget *> chain;
     for (const QPointer<QWidget> &widget : m_focusChain) {
@@ -87,7 +87,7 @@ QList<QWidget *> FieldRows::focusChain() const
     return chain;
 }
 
-void FieldRows::addRow(const QStringList &texts)
+void FieldRowsWidget::addRow(const QStringList &texts)
 {
     const FieldRow row(texts);
     const QString key = row.key();
@@ -155,7 +155,7 @@ void FieldRows::addRow(const QStringList &texts)
         m_focusChain.append(control);
 }
 
-int FieldRows::heightFor(const QList<QStringList> &fields, int width) const
+int FieldRowsWidget::heightFor(const QList<QStringList> &fields, int width) const
 {
     if (!m_samples) {
         m_samples = std::make_unique<Samples>();
@@ -193,7 +193,7 @@ int FieldRows::heightFor(const QList<QStringList> &fields, int width) const
     return height + gap * qMax(0, items - 1);
 }
 
-QLineEdit *FieldRows::addLineEdit(const QString &label)
+QLineEdit *FieldRowsWidget::addLineEdit(const QString &label)
 {
     auto *edit = new QLineEdit(this);
     edit->setObjectName(QStringLiteral("text"));
@@ -204,7 +204,7 @@ QLineEdit *FieldRows::addLineEdit(const QString &label)
     return edit;
 }
 
-void FieldRows::bind(const QString &key, QWidget *control)
+void FieldRowsWidget::bind(const QString &key, QWidget *control)
 {
     m_bindings.append({key, control});
     // Whatever changed the text (typing, pasting, an input method, a drop,
@@ -226,7 +226,7 @@ void FieldRows::bind(const QString &key, QWidget *control)
     }
 }
 
-void FieldRows::refreshAll()
+void FieldRowsWidget::refreshAll()
 {
     for (const Binding &binding : std::as_const(m_bindings)) {
         if (binding.control)
@@ -234,7 +234,7 @@ void FieldRows::refreshAll()
     }
 }
 
-void FieldRows::refresh(const QString &key)
+void FieldRowsWidget::refresh(const QString &key)
 {
     for (const Binding &binding : std::as_const(m_bindings)) {
         if (binding.key == key && binding.control)
@@ -242,7 +242,7 @@ void FieldRows::refresh(const QString &key)
     }
 }
 
-void FieldRows::refreshControl(QWidget *control, const QString &value)
+void FieldRowsWidget::refreshControl(QWidget *control, const QString &value)
 {
     const QScopedValueRollback showing(m_showing, true);
     if (auto *edit = qobject_cast<QLineEdit *>(control)) {
@@ -264,7 +264,7 @@ void FieldRows::refreshControl(QWidget *control, const QString &value)
     }
 }
 
-void FieldRows::refreshAddressMenus()
+void FieldRowsWidget::refreshAddressMenus()
 {
     const QList<LocalAddress> &addresses = m_view.addresses();
     for (const QPointer<QPushButton> &button : std::as_const(m_addressButtons)) {

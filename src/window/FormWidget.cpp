@@ -1,7 +1,7 @@
-#include "window/FormView.h"
+#include "window/FormWidget.h"
 
 #include "form/SetupView.h"
-#include "window/FieldRows.h"
+#include "window/FieldRowsWidget.h"
 #include "window/FileDialogChooser.h"
 #include "window/InfoText.h"
 #include "window/MnemonicText.h"
@@ -42,9 +42,9 @@ QList<const Operation *> listedForms(const QList<Operation> &tasks)
 
 } // namespace
 
-FormView::FormView(SetupView &view, QWidget *parent)
+FormWidget::FormWidget(SetupView &view, QWidget *parent)
     : QWidget(parent), m_view(view), m_picker(new QComboBox(this)), m_info(new InfoText(this)),
-      m_formArea(new QScrollArea(this)), m_rows(new FieldRows(view, m_formArea)),
+      m_formArea(new QScrollArea(this)), m_rows(new FieldRowsWidget(view, m_formArea)),
       m_runButton(new QPushButton(this)), m_busyIndicator(new QProgressBar(this)),
       m_copyButton(new QPushButton(tr("Copy personal invitation"), this)),
       m_resultBox(new ResultBox(this))
@@ -104,15 +104,15 @@ FormView::FormView(SetupView &view, QWidget *parent)
 
     connect(m_picker, &QComboBox::activated, this,
             [this](int index) { m_view.setSelected(m_picker->itemData(index).toString()); });
-    connect(m_runButton, &QPushButton::clicked, this, &FormView::pressRun);
-    connect(m_copyButton, &QPushButton::clicked, this, &FormView::copyInvitation);
+    connect(m_runButton, &QPushButton::clicked, this, &FormWidget::pressRun);
+    connect(m_copyButton, &QPushButton::clicked, this, &FormWidget::copyInvitation);
     connect(&m_view, &SetupView::selectedChanged, this, [this] {
         showSelected();
         m_view.reset();
     });
-    connect(&m_view, &SetupView::resultChanged, this, &FormView::showResult);
-    connect(&m_view, &SetupView::busyChanged, this, &FormView::showBusy);
-    connect(&m_view, &SetupView::confirmChanged, this, &FormView::showConfirmation);
+    connect(&m_view, &SetupView::resultChanged, this, &FormWidget::showResult);
+    connect(&m_view, &SetupView::busyChanged, this, &FormWidget::showBusy);
+    connect(&m_view, &SetupView::confirmChanged, this, &FormWidget::showConfirmation);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         if (now && m_rows->isAncestorOf(now))
             showWhole(now);
@@ -123,7 +123,7 @@ FormView::FormView(SetupView &view, QWidget *parent)
     showBusy();
 }
 
-QSize FormView::sizeHint() const
+QSize FormWidget::sizeHint() const
 {
     const QMargins margins = layout()->contentsMargins();
     const int width = qMax(minimumWidth(), layout()->sizeHint().width());
@@ -139,7 +139,7 @@ QSize FormView::sizeHint() const
 
 // The form area's own hint is capped at a few lines of text; what a form
 // needs is its explanation and its rows at the column's width.
-int FormView::tallestForm(int column) const
+int FormWidget::tallestForm(int column) const
 {
     if (column != m_measuredColumn) {
         m_tallest = 0;
@@ -152,27 +152,27 @@ int FormView::tallestForm(int column) const
     return m_tallest;
 }
 
-void FormView::showEvent(QShowEvent *event)
+void FormWidget::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (m_shown)
         return;
     m_shown = true;
     if (QWindow *window = this->window()->windowHandle()) {
-        connect(window, &QWindow::screenChanged, this, &FormView::updateMinimumHeight);
+        connect(window, &QWindow::screenChanged, this, &FormWidget::updateMinimumHeight);
     }
     updateMinimumHeight();
     m_view.reset();
     m_view.discoverAddresses();
 }
 
-void FormView::resizeEvent(QResizeEvent *event)
+void FormWidget::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     updateMinimumHeight();
 }
 
-void FormView::changeEvent(QEvent *event)
+void FormWidget::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
@@ -184,7 +184,7 @@ void FormView::changeEvent(QEvent *event)
 // The explanation is never cut off: the window's least height grows with
 // the text's height at the column's width, as far as the screen allows.
 // Past that the text scrolls in its own area, and the window stays on screen.
-void FormView::updateMinimumHeight()
+void FormWidget::updateMinimumHeight()
 {
     const QMargins margins = layout()->contentsMargins();
     const int column = width() - margins.left() - margins.right();
@@ -201,28 +201,28 @@ void FormView::updateMinimumHeight()
 
 // The height this view may take on its screen: what the window's frame and
 // anything else in it around this view leave of the screen's free height.
-int FormView::roomOnScreen() const
+int FormWidget::roomOnScreen() const
 {
     const QWidget *window = this->window();
     const int around = window->isVisible() ? window->frameGeometry().height() - height() : 0;
     return screen()->availableGeometry().height() - around;
 }
 
-int FormView::itemHeightHint(QWidget *child) const
+int FormWidget::itemHeightHint(QWidget *child) const
 {
     return layout()->itemAt(layout()->indexOf(child))->sizeHint().height();
 }
 
 // A control that takes focus is shown whole: Tab into a box half under the
 // edge of the form area brings all of it into view, not only its cursor.
-void FormView::showWhole(QWidget *control)
+void FormWidget::showWhole(QWidget *control)
 {
     const QPoint centre = control->mapTo(m_rows, control->rect().center());
     m_formArea->ensureVisible(centre.x(), centre.y(), control->width() / 2,
                               control->height() / 2 + 1);
 }
 
-void FormView::showSelected()
+void FormWidget::showSelected()
 {
     const Operation &task = m_view.task();
     m_picker->setCurrentIndex(m_picker->findData(m_view.selected()));
@@ -233,7 +233,7 @@ void FormView::showSelected()
     updateMinimumHeight();
 }
 
-void FormView::showResult()
+void FormWidget::showResult()
 {
     m_resultBox->setResult(m_view.result());
     const bool invited = m_view.invitation().has_value();
@@ -243,7 +243,7 @@ void FormView::showResult()
     }
 }
 
-void FormView::showBusy()
+void FormWidget::showBusy()
 {
     const bool busy = m_view.busy();
     m_picker->setEnabled(!busy);
@@ -252,7 +252,7 @@ void FormView::showBusy()
     m_busyIndicator->setVisible(busy);
 }
 
-void FormView::pressRun()
+void FormWidget::pressRun()
 {
     if (SetupView::needsConfirmation(m_view.selected()))
         m_view.setConfirm(true);
@@ -260,7 +260,7 @@ void FormView::pressRun()
         m_view.perform();
 }
 
-void FormView::showConfirmation()
+void FormWidget::showConfirmation()
 {
     if (!m_view.confirm())
         return;
@@ -293,7 +293,7 @@ void FormView::showConfirmation()
     alert->open();
 }
 
-void FormView::copyInvitation()
+void FormWidget::copyInvitation()
 {
     const auto invitation = m_view.invitation();
     if (!invitation)
@@ -306,7 +306,7 @@ void FormView::copyInvitation()
     clipboard->setMimeData(data);
 }
 
-void FormView::updateTabOrder()
+void FormWidget::updateTabOrder()
 {
     QList<QWidget *> chain{m_picker};
     chain.append(m_rows->focusChain());
