@@ -1,6 +1,7 @@
 #include "window/FieldRowsWidget.h"
 
 #include "ScriptedChooser.h"
+#include "TestServices.h"
 #include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
 #include "window/MainWindow.h"
@@ -98,7 +99,8 @@ QStringList shapeOf(const FieldRowsWidget &rows)
 std::unique_ptr<SetupView> FieldRowsWidgetTest::viewOf(QList<QStringList> rows)
 {
     auto view = std::make_unique<SetupView>(
-        QList<Operation>{{u"form"_s, u"Form"_s, u"Info"_s, u"Run"_s, std::move(rows)}});
+        QList<Operation>{{u"form"_s, u"Form"_s, u"Info"_s, u"Run"_s, std::move(rows)}},
+        TestServices::unused());
     view->reset();
     return view;
 }
@@ -201,7 +203,7 @@ void FieldRowsWidgetTest::rowsStayPackedAtAnyHeight()
     QFETCH(int, height);
     const QString shipped = QStringLiteral(TARNWICK_SHIPPED_CATALOGUE);
     QVERIFY2(QFileInfo(shipped).isFile(), "TARNWICK_SHIPPED_CATALOGUE names no catalogue file");
-    MainWindow window(Catalogue::load(shipped), u"/nonexistent"_s);
+    MainWindow window(Catalogue::load(shipped), TestServices::unused());
     QVERIFY(window.setupView());
     window.setupView()->setSelected(u"reinstate-person"_s);
     if (height > 0)

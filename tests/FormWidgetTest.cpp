@@ -2,7 +2,7 @@
 
 #include "FakeProgram.h"
 #include "ScopedVariable.h"
-#include "UnprivilegedElevation.h"
+#include "TestServices.h"
 #include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
 #include "window/MainWindow.h"
@@ -132,8 +132,8 @@ void FormWidgetTest::cleanup()
 
 void FormWidgetTest::makeForm(QList<Operation> tasks)
 {
-    m_view = std::make_unique<SetupView>(std::move(tasks), m_program->directory());
-    m_view->setElevation(std::make_shared<UnprivilegedElevation>());
+    m_view = std::make_unique<SetupView>(std::move(tasks),
+                                         TestServices::forProgram(m_program->directory()));
     m_form = std::make_unique<FormWidget>(*m_view);
 }
 
@@ -285,7 +285,7 @@ void FormWidgetTest::opensWithoutScrollBar()
 {
     const QString shipped = QStringLiteral(TARNWICK_SHIPPED_CATALOGUE);
     QVERIFY2(QFileInfo(shipped).isFile(), "TARNWICK_SHIPPED_CATALOGUE names no catalogue file");
-    MainWindow window(Catalogue::load(shipped), m_program->directory());
+    MainWindow window(Catalogue::load(shipped), TestServices::forProgram(m_program->directory()));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto *form = window.findChild<FormWidget *>();
@@ -313,7 +313,6 @@ void FormWidgetTest::opensWithoutScrollBar()
 
     // Nor once a run has made an invitation and its copy button shows.
     m_program->setManageScript("echo 'Tarnwick invite http://x/1'");
-    window.setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
     window.setupView()->setSelected(u"invite-person"_s);
     window.setupView()->perform();
     QTRY_VERIFY(window.findChild<QPushButton *>(u"copyButton"_s)->isVisible());

@@ -3,7 +3,7 @@
 #include "FakeProgram.h"
 #include "RequestFolders.h"
 #include "ScopedVariable.h"
-#include "UnprivilegedElevation.h"
+#include "TestServices.h"
 #include "app/TarnwickSetup.h"
 #include "form/SetupView.h"
 
@@ -58,14 +58,6 @@ void MainWindowTest::init()
 
 namespace {
 
-// A window over the catalogue whose runs go through the program's fake node
-// without asking for rights.
-void useProgram(MainWindow &window)
-{
-    window.setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
-    window.setupView()->setKeeper(QStringLiteral(TARNWICK_TEST_KEEPER));
-}
-
 const QString question = u"The action keeps running with administrator rights, but its output "
                          u"will not be shown. Close anyway?"_s;
 
@@ -82,7 +74,7 @@ void MainWindowTest::cleanup()
 
 void MainWindowTest::closesWithoutAskingWhenIdle()
 {
-    MainWindow window(catalogue, m_program->directory());
+    MainWindow window(catalogue, TestServices::forProgram(m_program->directory()));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(window.close());
@@ -102,8 +94,7 @@ void MainWindowTest::asksBeforeClosingDuringRun()
 {
     QFETCH(int, answer);
     QFETCH(bool, closes);
-    MainWindow window(catalogue, m_program->directory());
-    useProgram(window);
+    MainWindow window(catalogue, TestServices::forProgram(m_program->directory()));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.setupView()->perform();
@@ -131,8 +122,7 @@ void MainWindowTest::asksBeforeClosingDuringRun()
 
 void MainWindowTest::questionGoesWhenRunEnds()
 {
-    MainWindow window(catalogue, m_program->directory());
-    useProgram(window);
+    MainWindow window(catalogue, TestServices::forProgram(m_program->directory()));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.setupView()->perform();
@@ -154,9 +144,8 @@ void MainWindowTest::questionGoesWhenRunEnds()
 
 void MainWindowTest::closedWindowsRunGoesOnToItsEnd()
 {
-    QPointer window(new MainWindow(catalogue, m_program->directory()));
+    QPointer window(new MainWindow(catalogue, TestServices::forProgram(m_program->directory())));
     window->setAttribute(Qt::WA_DeleteOnClose);
-    useProgram(*window);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     window->setupView()->perform();
@@ -181,7 +170,7 @@ void MainWindowTest::closedWindowsRunGoesOnToItsEnd()
 
 void MainWindowTest::fileMenuOffersWindowCommands()
 {
-    MainWindow window(catalogue, m_program->directory());
+    MainWindow window(catalogue, TestServices::forProgram(m_program->directory()));
     const QList<QAction *> menus = window.menuBar()->actions();
     QCOMPARE(menus.size(), 1);
     QStringList commands;
@@ -201,7 +190,7 @@ void MainWindowTest::newWindowHasStateOfItsOwn()
 {
     const QString path = m_temporary->path() + u"/actions.json"_s;
     QVERIFY(QFile::copy(QStringLiteral(TARNWICK_SHIPPED_CATALOGUE), path));
-    TarnwickSetup setup(path);
+    TarnwickSetup setup(path, TestServices::forProgram(m_program->directory()));
     MainWindow *first = setup.openWindow();
     QVERIFY(QTest::qWaitForWindowExposed(first));
     QTest::keyClick(first, Qt::Key_N, Qt::ControlModifier);

@@ -8,6 +8,7 @@
 #include "RequestFolders.h"
 #include "ScopedVariable.h"
 #include "TestLauncher.h"
+#include "TestServices.h"
 #include "form/SetupView.h"
 #include "runner/PkexecElevation.h"
 
@@ -36,12 +37,14 @@ Operation form(const QString &id)
     return {id, u"Title"_s, u"Info"_s, u"Run"_s, {}};
 }
 
-// A view whose runs go through the real pkexec and the run keeper built here.
-std::unique_ptr<SetupView> makeView(const QString &id, const QString &program)
+// A view whose runs go through the real pkexec (to the launcher, when one is
+// given) and the run keeper built here.
+std::unique_ptr<SetupView> makeView(const QString &id, const QString &program,
+                                    std::optional<QString> launcher = std::nullopt)
 {
-    auto view = std::make_unique<SetupView>(QList<Operation>{form(id)}, program);
-    view->setKeeper(QStringLiteral(TARNWICK_TEST_KEEPER));
-    return view;
+    SetupServices services = TestServices::forProgram(program);
+    services.elevation = std::make_shared<PkexecElevation>(std::move(launcher));
+    return std::make_unique<SetupView>(QList<Operation>{form(id)}, std::move(services));
 }
 
 } // namespace
@@ -136,12 +139,10 @@ void PkexecRunTest::runsScriptAsRootWithBareEnvironment()
     // Also proves the app's own environment does not reach the script.
     const ScopedVariable probe("TARNWICK_PROBE", "must not leak");
 
-    const auto made = makeView(u"invite-person"_s, m_program->directory());
+    const auto made = makeView(
+        u"invite-person"_s, m_program->directory(),
+        throughLauncher ? std::optional(QString::fromUtf8(TARNWICK_TEST_LAUNCHER)) : std::nullopt);
     SetupView &view = *made;
-    if (throughLauncher) {
-        view.setElevation(
-            std::make_shared<PkexecElevation>(QString::fromUtf8(TARNWICK_TEST_LAUNCHER)));
-    }
     const Values values{{u"name"_s, u"Zo\u00eb \"Z\" O'Neil \u2603"_s},
                         {u"buildings"_s, u"North\nSouth"_s}};
     for (auto it = values.cbegin(); it != values.cend(); ++it)

@@ -5,6 +5,7 @@
 #include "RequestFolders.h"
 #include "ScopedVariable.h"
 #include "ScriptedChooser.h"
+#include "TestServices.h"
 #include "UnprivilegedElevation.h"
 
 #include <QDir>
@@ -83,7 +84,8 @@ const LocalAddress v6b{u"http://[fd00::6]:8080"_s, u"fd00::6"_s, u"en2"_s};
 
 void SetupViewTest::startsWithInitialState()
 {
-    SetupView view({form(u"status"_s), form(u"backup"_s)});
+    SetupView view({form(u"status"_s), form(u"backup"_s)},
+                   TestServices::forProgram(ServerProgram::installedDirectory()));
     QCOMPARE(view.program(), ServerProgram::installedDirectory());
     QCOMPARE(view.selected(), u"status"_s);
     QVERIFY(view.addresses().isEmpty());
@@ -92,7 +94,7 @@ void SetupViewTest::startsWithInitialState()
     QVERIFY(!view.busy());
     QVERIFY(!view.confirm());
 
-    SetupView empty({});
+    SetupView empty({}, TestServices::unused());
     QCOMPARE(empty.selected(), u"setup-lan"_s);
     QCOMPARE(empty.task(), Operation{});
 }
@@ -115,7 +117,7 @@ void SetupViewTest::task()
     QFETCH(int, expected);
     const QList<Operation> tasks{form(u"a"_s), form(u"b"_s), form(u"c"_s, {{u"one"_s, u"One"_s}}),
                                  form(u"c"_s, {{u"two"_s, u"Two"_s}})};
-    SetupView view(tasks);
+    SetupView view(tasks, TestServices::unused());
     view.setSelected(selected);
     QCOMPARE(view.task(), tasks.at(expected));
 }
@@ -125,13 +127,14 @@ void SetupViewTest::resetSeedsDefaults()
     SetupView view(
         {form(u"invite-person"_s, {{u"port"_s, u"Port"_s, u"text"_s, u"8080|8443"_s},
                                    {u"name"_s, u"Name"_s},
-                                   {u"role"_s, u"Role"_s, u"choice"_s, u"member|guest"_s}})});
+                                   {u"role"_s, u"Role"_s, u"choice"_s, u"member|guest"_s}})},
+        TestServices::unused());
     view.reset();
     QCOMPARE(view.values(),
              (Values{{u"port"_s, u"8080"_s}, {u"name"_s, QString()}, {u"role"_s, u"member"_s}}));
     QCOMPARE(view.result(), QString());
 
-    SetupView noRows({form(u"status"_s)});
+    SetupView noRows({form(u"status"_s)}, TestServices::unused());
     noRows.setFieldValue(u"stale"_s, u"x"_s);
     noRows.reset();
     QVERIFY(noRows.values().isEmpty());
@@ -141,7 +144,8 @@ void SetupViewTest::resetForgetsTypedValuesAndSharedKeys()
 {
     SetupView view(
         {form(u"a"_s, {{u"id"_s, u"Id"_s, u"text"_s, u"first"_s}, {u"note"_s, u"Note"_s}}),
-         form(u"b"_s, {{u"id"_s, u"Id"_s}})});
+         form(u"b"_s, {{u"id"_s, u"Id"_s}})},
+        TestServices::unused());
     view.reset();
     view.setFieldValue(u"id"_s, u"typed"_s);
     view.setFieldValue(u"note"_s, u"typed"_s);
@@ -157,7 +161,7 @@ void SetupViewTest::resetForgetsTypedValuesAndSharedKeys()
 
 void SetupViewTest::fieldValueReadsAndWrites()
 {
-    SetupView view({form(u"a"_s)});
+    SetupView view({form(u"a"_s)}, TestServices::unused());
     QCOMPARE(view.fieldValue(u"absent"_s), QString());
     QVERIFY(!view.values().contains(u"absent"_s));
 
@@ -174,7 +178,8 @@ void SetupViewTest::fieldValueReadsAndWrites()
 void SetupViewTest::signalsNameWhatChanged()
 {
     SetupView view(
-        {form(u"setup-lan"_s, {{u"origin"_s, u"Origin"_s, u"lan-address"_s}}), form(u"b"_s)});
+        {form(u"setup-lan"_s, {{u"origin"_s, u"Origin"_s, u"lan-address"_s}}), form(u"b"_s)},
+        TestServices::unused());
     QSignalSpy reset(&view, &SetupView::valuesReset);
     QSignalSpy changed(&view, &SetupView::valueChanged);
     QSignalSpy selected(&view, &SetupView::selectedChanged);
@@ -254,7 +259,8 @@ void SetupViewTest::prefill()
     QFETCH(Values, after);
 
     SetupView view(
-        {form(u"setup-lan"_s), form(u"configure-lan"_s), form(u"status"_s), form(u"Setup-lan"_s)});
+        {form(u"setup-lan"_s), form(u"configure-lan"_s), form(u"status"_s), form(u"Setup-lan"_s)},
+        TestServices::unused());
     view.setSelected(selected);
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         view.setFieldValue(it.key(), it.value());
@@ -270,14 +276,16 @@ void SetupViewTest::prefillKeepsOriginTypedBeforeDiscovery()
     // row without default is filled.
     SetupView withDefault(
         {form(u"setup-lan"_s, {{u"origin"_s, u"Origin"_s, u"lan-address"_s, u"http://server:80"_s},
-                               {u"bind"_s, u"Bind"_s}})});
+                               {u"bind"_s, u"Bind"_s}})},
+        TestServices::unused());
     withDefault.setAddresses({v4});
     withDefault.reset();
     QCOMPARE(withDefault.fieldValue(u"origin"_s), u"http://server:80"_s);
     QCOMPARE(withDefault.fieldValue(u"bind"_s), QString());
 
     SetupView view({form(u"setup-lan"_s, {{u"origin"_s, u"Origin"_s, u"lan-address"_s},
-                                          {u"bind"_s, u"Bind"_s, u"text"_s, u"0.0.0.0"_s}})});
+                                          {u"bind"_s, u"Bind"_s, u"text"_s, u"0.0.0.0"_s}})},
+                   TestServices::unused());
     view.reset();
     QCOMPARE(view.fieldValue(u"bind"_s), u"0.0.0.0"_s);
     view.setFieldValue(u"origin"_s, u"http://typed"_s);
@@ -347,7 +355,8 @@ void SetupViewTest::confirmationMessage()
     QFETCH(QString, message);
 
     SetupView view(
-        {form(u"reinstate-person"_s), form(u"revoke-person"_s), form(u"revoke-invitation"_s)});
+        {form(u"reinstate-person"_s), form(u"revoke-person"_s), form(u"revoke-invitation"_s)},
+        TestServices::unused());
     view.setSelected(selected);
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         view.setFieldValue(it.key(), it.value());
@@ -363,10 +372,7 @@ std::unique_ptr<SetupView> SetupViewTest::makeView(const FakeProgram &program,
         tasks = {form(u"setup-lan"_s,
                       {{u"origin"_s, u"Origin"_s, u"lan-address"_s}, {u"bind"_s, u"Bind"_s}}),
                  form(u"invite-person"_s, {{u"name"_s, u"Name"_s, u"text"_s, u"Ada"_s}})};
-    auto view = std::make_unique<SetupView>(tasks, program.directory());
-    view->setElevation(std::make_shared<UnprivilegedElevation>());
-    view->setKeeper(QStringLiteral(TARNWICK_TEST_KEEPER));
-    return view;
+    return std::make_unique<SetupView>(tasks, TestServices::forProgram(program.directory()));
 }
 
 // Request folders left in the temporary folder (fake programs live there too).
@@ -688,7 +694,7 @@ void SetupViewTest::browse()
     QFETCH(std::optional<QString>, answer);
     QFETCH(QString, value);
 
-    SetupView view({form(u"backup"_s, {row})});
+    SetupView view({form(u"backup"_s, {row})}, TestServices::unused());
     auto chooser = std::make_shared<ScriptedChooser>(answer);
     view.setChooser(chooser);
     view.setFieldValue(u"file"_s, u"typed by hand"_s);

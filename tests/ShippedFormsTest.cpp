@@ -3,7 +3,7 @@
 // catalogue, the window and the stand-in must agree on every id and key.
 
 #include "Processes.h"
-#include "UnprivilegedElevation.h"
+#include "TestServices.h"
 #include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
 #include "window/MainWindow.h"
@@ -57,8 +57,7 @@ void ShippedFormsTest::initTestCase()
 
     const QList<Operation> tasks = Catalogue::load(QStringLiteral(TARNWICK_SHIPPED_CATALOGUE));
     QVERIFY(!tasks.isEmpty());
-    m_window = std::make_unique<MainWindow>(tasks, m_program.path());
-    m_window->setupView()->setElevation(std::make_shared<UnprivilegedElevation>());
+    m_window = std::make_unique<MainWindow>(tasks, TestServices::forProgram(m_program.path()));
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }

@@ -3,15 +3,16 @@
 #include "FakeProgram.h"
 #include "Processes.h"
 #include "RequestFolders.h"
+#include "TestServices.h"
 #include "form/SetupView.h"
 #include "window/MainWindow.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
@@ -65,7 +66,7 @@ void TarnwickSetupTest::showsReinstallMessage_data()
 void TarnwickSetupTest::showsReinstallMessage()
 {
     QFETCH(QString, path);
-    TarnwickSetup setup(path);
+    TarnwickSetup setup(path, TestServices::unused());
     QVERIFY(setup.tasks().isEmpty());
 
     std::unique_ptr<MainWindow> window(setup.openWindow());
@@ -83,7 +84,7 @@ void TarnwickSetupTest::showsReinstallMessage()
 
 void TarnwickSetupTest::showsFirstFormOfValidCatalogue()
 {
-    TarnwickSetup setup(fixture(u"valid.json"_s));
+    TarnwickSetup setup(fixture(u"valid.json"_s), TestServices::unused());
     QCOMPARE(setup.tasks().size(), 2);
 
     std::unique_ptr<MainWindow> window(setup.openWindow());
@@ -100,7 +101,7 @@ void TarnwickSetupTest::showsFirstFormOfValidCatalogue()
 
 void TarnwickSetupTest::windowsCarryTheAppIcon()
 {
-    TarnwickSetup setup(fixture(u"absent.json"_s));
+    TarnwickSetup setup(fixture(u"absent.json"_s), TestServices::unused());
     QCOMPARE(QGuiApplication::desktopFileName(), u"org.tarnwick.Setup"_s);
     std::unique_ptr<MainWindow> window(setup.openWindow());
     // It follows once the window is on screen.

@@ -4,7 +4,7 @@
 // beside the catalogue and the system's Qt, while every text from the
 // catalogue stays as written.
 #include "FakeProgram.h"
-#include "UnprivilegedElevation.h"
+#include "TestServices.h"
 #include "app/TarnwickSetup.h"
 #include "form/SetupView.h"
 #include "window/MainWindow.h"
@@ -116,7 +116,8 @@ void TranslationTest::init()
     m_program = std::make_unique<FakeProgram>();
     QVERIFY(m_program->isValid());
     m_program->holdManageScript("finished\\n");
-    m_setup = std::make_unique<TarnwickSetup>(shippedCatalogue(), m_program->directory());
+    m_setup = std::make_unique<TarnwickSetup>(shippedCatalogue(),
+                                              TestServices::forProgram(m_program->directory()));
     QVERIFY(!m_setup->tasks().isEmpty());
     m_window.reset(m_setup->openWindow());
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -138,7 +139,8 @@ void TranslationTest::cleanup()
 
 void TranslationTest::reinstallMessage()
 {
-    TarnwickSetup setup(m_temporary->path() + u"/absent.json"_s, m_program->directory());
+    TarnwickSetup setup(m_temporary->path() + u"/absent.json"_s,
+                        TestServices::forProgram(m_program->directory()));
     std::unique_ptr<MainWindow> window(setup.openWindow());
     auto *message = window->findChild<QLabel *>(u"message"_s);
     QVERIFY(message);
@@ -215,7 +217,6 @@ void TranslationTest::closeQuestion()
 {
     SetupView *view = m_window->setupView();
     view->setSelected(u"status"_s);
-    view->setElevation(std::make_shared<UnprivilegedElevation>());
     view->perform();
     QVERIFY(view->busy());
 

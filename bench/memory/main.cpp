@@ -8,7 +8,7 @@
 #include "FakeProgram.h"
 #include "FigureLine.h"
 #include "SyntheticCatalogue.h"
-#include "UnprivilegedElevation.h"
+#include "TestServices.h"
 #include "form/SetupView.h"
 #include "runner/ActionRunner.h"
 #include "window/FormWidget.h"
@@ -64,8 +64,6 @@ void runEventsFor(int milliseconds)
 // A shown form window over program, settled; returns the start-up figure.
 double showWindow(SetupView &view, FormWidget &window)
 {
-    view.setElevation(std::make_shared<UnprivilegedElevation>());
-    view.setKeeper(QStringLiteral(TARNWICK_BENCH_KEEPER));
     window.resize(640, 720);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
@@ -84,7 +82,7 @@ void output()
     program.setManageScript(
         "yes 'Checked building North, door 12: badge reader answers, lock closed.' "
         "| head -c 1073741824\n");
-    SetupView view(SyntheticCatalogue::forms(1, 3), program.directory());
+    SetupView view(SyntheticCatalogue::forms(1, 3), TestServices::forProgram(program.directory()));
     FormWidget window(view);
     const FigureLine line(QStringLiteral("memory, 1 GiB of output streamed"));
     const double startup = showWindow(view, window);
@@ -118,7 +116,7 @@ void listing()
     if (!program.isValid())
         fail("cannot write the fake program");
     program.setServerScript("yes '['\n");
-    SetupView view(SyntheticCatalogue::forms(1, 3), program.directory());
+    SetupView view(SyntheticCatalogue::forms(1, 3), TestServices::forProgram(program.directory()));
     FormWidget window(view);
     const FigureLine line(QStringLiteral("memory, endless address listing for 7 s"));
     // Showing the window starts the discovery; the peak is taken from here.
@@ -131,8 +129,9 @@ void listing()
     runEventsFor(7000);
     if (!view.addresses().isEmpty())
         fail("an endless listing gave addresses");
-    line.printLimit(statusMiB("VmHWM:") - before, QStringLiteral("MiB"), allowance,
-                    QStringLiteral("above the figure before the window, %1 MiB").arg(before, 0, 'f', 1));
+    line.printLimit(
+        statusMiB("VmHWM:") - before, QStringLiteral("MiB"), allowance,
+        QStringLiteral("above the figure before the window, %1 MiB").arg(before, 0, 'f', 1));
 }
 
 } // namespace

@@ -14,7 +14,7 @@
 #include "PrintingProgram.h"
 #include "SideBySide.h"
 #include "SyntheticCatalogue.h"
-#include "UnprivilegedElevation.h"
+#include "TestServices.h"
 #include "form/SetupView.h"
 #include "runner/ActionRunner.h"
 #include "window/FormWidget.h"
@@ -89,9 +89,8 @@ std::unique_ptr<SetupView> viewOver(const PrintingProgram &program)
 {
     if (!program.isValid())
         fail("cannot write the printing program");
-    auto view = std::make_unique<SetupView>(SyntheticCatalogue::forms(1, 3), program.directory());
-    view->setElevation(std::make_shared<UnprivilegedElevation>());
-    return view;
+    return std::make_unique<SetupView>(SyntheticCatalogue::forms(1, 3),
+                                       TestServices::forProgram(program.directory()));
 }
 
 void handBack()

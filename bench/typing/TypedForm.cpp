@@ -1,6 +1,7 @@
 #include "TypedForm.h"
 
 #include "SyntheticCatalogue.h"
+#include "TestServices.h"
 #include "catalogue/FieldRow.h"
 
 #include <QApplication>
@@ -13,7 +14,8 @@
 #include <cstdlib>
 
 TypedForm::TypedForm(int rowCount)
-    : m_view(SyntheticCatalogue::forms(1, rowCount), m_program.path()), m_window(m_view)
+    : m_view(SyntheticCatalogue::forms(1, rowCount), TestServices::forProgram(m_program.path())),
+      m_window(m_view)
 {
     m_window.resize(640, 720);
     m_window.show();

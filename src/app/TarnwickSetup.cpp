@@ -1,18 +1,18 @@
 #include "app/TarnwickSetup.h"
 
 #include "catalogue/Catalogue.h"
-#include "form/SetupView.h"
-#include "runner/RunGate.h"
+#include "runner/ActionRunner.h"
 #include "window/MainWindow.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QTimer>
-#include <QWindow>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
+#include <QTimer>
+#include <QWindow>
+#include <utility>
 
 namespace {
 
@@ -22,9 +22,8 @@ Q_LOGGING_CATEGORY(translationLog, "tarnwick.translation", QtWarningMsg)
 
 } // namespace
 
-TarnwickSetup::TarnwickSetup(const QString &cataloguePath, const QString &program, QObject *parent)
-    : QObject(parent), m_tasks(Catalogue::load(cataloguePath)), m_program(program),
-      m_gate(std::make_shared<RunGate>())
+TarnwickSetup::TarnwickSetup(const QString &cataloguePath, SetupServices services, QObject *parent)
+    : QObject(parent), m_tasks(Catalogue::load(cataloguePath)), m_services(std::move(services))
 {
     installTranslators();
 
@@ -41,20 +40,24 @@ TarnwickSetup::TarnwickSetup(const QString &cataloguePath, const QString &progra
     // started at this very moment is waited for, and none starts later.
     if (QCoreApplication *application = QCoreApplication::instance()) {
         connect(application, &QCoreApplication::aboutToQuit, this,
-                [gate = m_gate] { gate->close(); });
+                [gate = m_services.gate] { gate->close(); });
     }
 }
 
 TarnwickSetup::~TarnwickSetup()
 {
-    m_gate->close();
+    m_services.gate->close();
+}
+
+SetupServices TarnwickSetup::installedServices()
+{
+    return {ServerProgram(ServerProgram::installedDirectory()), Elevation::platformDefault(),
+            ActionRunner::installedKeeper(), std::make_shared<RunGate>()};
 }
 
 MainWindow *TarnwickSetup::openWindow()
 {
-    auto *window = new MainWindow(m_tasks, m_program);
-    if (SetupView *view = window->setupView())
-        view->setRunGate(m_gate);
+    auto *window = new MainWindow(m_tasks, m_services);
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &MainWindow::newWindowRequested, this, &TarnwickSetup::openWindow);
     window->show();

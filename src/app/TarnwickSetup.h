@@ -1,7 +1,7 @@
 #pragma once
 
 #include "catalogue/Operation.h"
-#include "runner/ServerProgram.h"
+#include "form/SetupServices.h"
 
 #include <QList>
 #include <QObject>
@@ -9,7 +9,6 @@
 #include <memory>
 
 class MainWindow;
-class RunGate;
 
 // The application: reads the shipped catalogue once at start and opens
 // windows over it, each with a form state of its own. Runs still under way
@@ -20,9 +19,9 @@ class TarnwickSetup : public QObject
     Q_OBJECT
 
 public:
-    explicit TarnwickSetup(const QString &cataloguePath = shippedCataloguePath(),
-                           const QString &program = ServerProgram::installedDirectory(),
-                           QObject *parent = nullptr);
+    // Reads the catalogue at cataloguePath; every window runs things with
+    // services.
+    TarnwickSetup(const QString &cataloguePath, SetupServices services, QObject *parent = nullptr);
     ~TarnwickSetup() override;
 
     const QList<Operation> &tasks() const { return m_tasks; }
@@ -32,6 +31,9 @@ public:
     // The catalogue installed with the app, found next to the executable
     // only, so that nothing a user can write shadows it.
     static QString shippedCataloguePath();
+    // The installed server program, this platform's elevation and the run
+    // keeper installed with the app.
+    static SetupServices installedServices();
     // The app's own translations, installed beside the catalogue.
     static QString shippedTranslationsPath();
 
@@ -42,8 +44,7 @@ private:
     void installTranslators();
 
     const QList<Operation> m_tasks;
-    const QString m_program;
-    const std::shared_ptr<RunGate> m_gate;
+    const SetupServices m_services;
     // Each removes itself from the application when the app object goes.
     QTranslator m_qtTranslator;
     QTranslator m_translator;

@@ -7,7 +7,7 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     const QuitOnSignals quitOnSignals;
-    TarnwickSetup setup;
+    TarnwickSetup setup(TarnwickSetup::shippedCataloguePath(), TarnwickSetup::installedServices());
     setup.openWindow();
     return application.exec();
 }

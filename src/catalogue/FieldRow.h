@@ -24,6 +24,8 @@ public:
     // "choice" row also has its choices.
     bool isComplete() const;
 
+    // The row as the catalogue gives it.
+    const QStringList &texts() const { return m_row; }
     QString key() const;
     QString label() const;
     // Position 2; a row without it is of kind "text".

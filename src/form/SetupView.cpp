@@ -9,11 +9,9 @@
 #include <QDir>
 #include <utility>
 
-SetupView::SetupView(QList<Operation> tasks, QString program, QObject *parent)
-    : QObject(parent), m_tasks(std::move(tasks)), m_program(std::move(program)),
-      m_selected(m_tasks.isEmpty() ? QStringLiteral("setup-lan") : m_tasks.constFirst().id),
-      m_elevation(Elevation::platformDefault()), m_keeper(ActionRunner::installedKeeper()),
-      m_gate(std::make_shared<RunGate>())
+SetupView::SetupView(QList<Operation> tasks, SetupServices services, QObject *parent)
+    : QObject(parent), m_tasks(std::move(tasks)), m_services(std::move(services)),
+      m_selected(m_tasks.isEmpty() ? QStringLiteral("setup-lan") : m_tasks.constFirst().id)
 {}
 
 SetupView::~SetupView() = default;
@@ -101,8 +99,13 @@ void SetupView::prefill()
         return;
     if (candidates.size() != 1)
         return;
-    setFieldValue(QStringLiteral("origin"), candidates.constFirst().origin);
-    setFieldValue(QStringLiteral("bind"), candidates.constFirst().bind);
+    chooseAddress(candidates.constFirst());
+}
+
+void SetupView::chooseAddress(const LocalAddress &address)
+{
+    setFieldValue(QStringLiteral("origin"), address.origin);
+    setFieldValue(QStringLiteral("bind"), address.bind);
 }
 
 void SetupView::perform()
@@ -113,9 +116,9 @@ void SetupView::perform()
 
     BackgroundJob::start(
         this, QThread::NormalPriority,
-        [request, program = m_program, elevation = m_elevation, keeper = m_keeper, gate = m_gate,
-         temporary = QDir::tempPath()] {
-            return ActionRunner::run(request, program, *elevation, keeper, temporary, *gate);
+        [request, services = m_services, temporary = QDir::tempPath()] {
+            return ActionRunner::run(request, services.program, *services.elevation,
+                                     services.keeper, temporary, *services.gate);
         },
         [this](QString outcome) {
             setResult(outcome);
@@ -127,7 +130,7 @@ void SetupView::discoverAddresses()
 {
     BackgroundJob::start(
         this, QThread::LowPriority,
-        [program = m_program] { return AddressDiscovery::run(program); },
+        [program = m_services.program] { return AddressDiscovery::run(program); },
         [this](std::optional<QList<LocalAddress>> listing) {
             if (!listing)
                 return;
@@ -173,24 +176,9 @@ QString SetupView::confirmationMessage() const
     return lines.join(u'\n');
 }
 
-void SetupView::setElevation(std::shared_ptr<const Elevation> elevation)
-{
-    m_elevation = std::move(elevation);
-}
-
 void SetupView::setChooser(std::shared_ptr<PathChooser> chooser)
 {
     m_chooser = std::move(chooser);
-}
-
-void SetupView::setKeeper(const QString &keeper)
-{
-    m_keeper = keeper;
-}
-
-void SetupView::setRunGate(std::shared_ptr<RunGate> gate)
-{
-    m_gate = std::move(gate);
 }
 
 void SetupView::setResult(const QString &result)

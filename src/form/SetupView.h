@@ -3,9 +3,7 @@
 #include "catalogue/LocalAddress.h"
 #include "catalogue/Operation.h"
 #include "form/PathChooser.h"
-#include "runner/Elevation.h"
-#include "runner/RunGate.h"
-#include "runner/ServerProgram.h"
+#include "form/SetupServices.h"
 
 #include <QList>
 #include <QMap>
@@ -24,13 +22,11 @@ class SetupView : public QObject
     Q_OBJECT
 
 public:
-    explicit SetupView(QList<Operation> tasks,
-                       QString program = ServerProgram::installedDirectory(),
-                       QObject *parent = nullptr);
+    SetupView(QList<Operation> tasks, SetupServices services, QObject *parent = nullptr);
     ~SetupView() override;
 
     const QList<Operation> &tasks() const { return m_tasks; }
-    const QString &program() const { return m_program.directory(); }
+    const QString &program() const { return m_services.program.directory(); }
     const QList<LocalAddress> &addresses() const { return m_addresses; }
     const QString &selected() const { return m_selected; }
     const QMap<QString, QString> &values() const { return m_values; }
@@ -52,6 +48,8 @@ public:
     // Fills "origin" and "bind" for the two network forms when exactly one
     // suitable address is known and no origin is set.
     void prefill();
+    // Takes a discovered address for the form: its origin, then its bind.
+    void chooseAddress(const LocalAddress &address);
 
     // Starts the selected action with administrator rights in the background.
     void perform();
@@ -66,13 +64,8 @@ public:
     static bool needsConfirmation(const QString &id);
     QString confirmationMessage() const;
 
-    void setElevation(std::shared_ptr<const Elevation> elevation);
+    // The window's file dialog, or a test's answer.
     void setChooser(std::shared_ptr<PathChooser> chooser);
-    // The run keeper that starts the command of each run.
-    void setKeeper(const QString &keeper);
-    // Shared by the windows of one app, so that quitting waits for a run
-    // being started and refuses later ones.
-    void setRunGate(std::shared_ptr<RunGate> gate);
 
 Q_SIGNALS:
     void addressesChanged();
@@ -90,7 +83,7 @@ private:
     void setBusy(bool busy);
 
     const QList<Operation> m_tasks;
-    const ServerProgram m_program;
+    const SetupServices m_services;
     QList<LocalAddress> m_addresses;
     QString m_selected;
     QMap<QString, QString> m_values;
@@ -98,8 +91,5 @@ private:
     bool m_busy = false;
     bool m_confirm = false;
 
-    std::shared_ptr<const Elevation> m_elevation;
     std::shared_ptr<PathChooser> m_chooser;
-    QString m_keeper;
-    std::shared_ptr<RunGate> m_gate;
 };

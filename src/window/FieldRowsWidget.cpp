@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -63,13 +64,12 @@ FieldRowsWidget::~FieldRowsWidget() = default;
 void FieldRowsWidget::rebuild()
 {
     m_bindings.clear();
-    m_focusChain.clear();
     m_addressButtons.clear();
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     while (QLayoutItem *item = m_layout->takeAt(0))
         delete item;
     for (const QStringList &texts : m_view.task().fields)
-        addRow(texts);
+        addRow(FieldRow(texts));
     // Height the rows do not need stays below the last one: the headings
     // keep the height of their text, and the gaps their 10 points.
     m_layout->addStretch(1);
@@ -79,80 +79,99 @@ void FieldRowsWidget::rebuild()
 
 QList<QWidget *> FieldRowsWidget::focusChain() const
 {
+    // Top to bottom as laid out, the boxes of a line from left to right.
     QList<QWidget *> chain;
-    for (const QPointer<QWidget> &widget : m_focusChain) {
-        if (widget)
-            chain.append(widget);
-    }
+    const std::function<void(const QLayout *)> collect = [&](const QLayout *layout) {
+        for (int index = 0; index < layout->count(); ++index) {
+            QLayoutItem *item = layout->itemAt(index);
+            if (QWidget *widget = item->widget(); widget && (widget->focusPolicy() & Qt::TabFocus))
+                chain.append(widget);
+            else if (const QLayout *inner = item->layout())
+                collect(inner);
+        }
+    };
+    collect(m_layout);
     return chain;
 }
 
-void FieldRowsWidget::addRow(const QStringList &texts)
+void FieldRowsWidget::addRow(const FieldRow &row)
 {
-    const FieldRow row(texts);
-    const QString key = row.key();
-    const QString label = row.label();
-
-    QLabel *heading = makeHeading(label, this);
+    QLabel *heading = makeHeading(row.label(), this);
     m_layout->addWidget(heading);
 
     QWidget *control = nullptr;
     switch (row.control()) {
-    case FieldRow::Control::Choice: {
-        auto *box = new QComboBox(this);
-        box->setObjectName(QStringLiteral("choice"));
-        box->addItems(row.choices());
-        WheelGuard::protect(box);
-        m_layout->addWidget(box, 0, Qt::AlignLeft);
-        control = box;
+    case FieldRow::Control::Choice:
+        control = addChoice(row);
         break;
-    }
-    case FieldRow::Control::AddressMenu: {
-        auto *button = new QPushButton(tr("Choose a network interface"), this);
-        button->setObjectName(QStringLiteral("addressMenu"));
-        button->setAccessibleDescription(label);
-        button->setMenu(new QMenu(button));
-        m_layout->addWidget(button, 0, Qt::AlignLeft);
-        m_addressButtons.append(button);
-        m_focusChain.append(button);
-        control = addLineEdit(label);
-        m_layout->addWidget(control);
+    case FieldRow::Control::AddressMenu:
+        control = addAddressLine(row);
         break;
-    }
     case FieldRow::Control::Lines:
-        control = new LinesBox(this);
-        m_layout->addWidget(control);
+        control = addLines();
         break;
-    case FieldRow::Control::LineEdit: {
-        QLineEdit *edit = addLineEdit(label);
-        control = edit;
-        if (!row.picksPath()) {
-            m_layout->addWidget(edit);
-            break;
-        }
-        // A layout rather than a container widget: the box stays a sibling
-        // of its heading, which is how assistive technology finds its label.
-        auto *line = new QHBoxLayout;
-        line->setObjectName(QStringLiteral("pathLine"));
-        line->addWidget(edit, 1, Qt::AlignVCenter);
-        auto *browse = new QPushButton(tr("Browse\u2026"), this);
-        browse->setObjectName(QStringLiteral("browse"));
-        browse->setAccessibleName(tr("Browse\u2026") + u' ' + label);
-        line->addWidget(browse, 0, Qt::AlignVCenter);
-        connect(browse, &QPushButton::clicked, this,
-                [this, texts, save = row.picksSaveTarget()] { m_view.browse(texts, save); });
-        m_layout->addLayout(line);
-        m_focusChain.append(edit);
-        m_focusChain.append(browse);
+    case FieldRow::Control::LineEdit:
+        control = addTextLine(row);
         break;
     }
-    }
-
-    control->setAccessibleName(label);
+    // The one control that holds the row's value: screen readers name it
+    // after the row, its heading leads to it, and it shows and takes the value.
+    control->setAccessibleName(row.label());
     heading->setBuddy(control);
-    bind(key, control);
-    if (!m_focusChain.contains(control))
-        m_focusChain.append(control);
+    bind(row.key(), control);
+}
+
+QComboBox *FieldRowsWidget::addChoice(const FieldRow &row)
+{
+    auto *box = new QComboBox(this);
+    box->setObjectName(QStringLiteral("choice"));
+    box->addItems(row.choices());
+    WheelGuard::protect(box);
+    m_layout->addWidget(box, 0, Qt::AlignLeft);
+    return box;
+}
+
+QLineEdit *FieldRowsWidget::addAddressLine(const FieldRow &row)
+{
+    auto *button = new QPushButton(tr("Choose a network interface"), this);
+    button->setObjectName(QStringLiteral("addressMenu"));
+    button->setAccessibleDescription(row.label());
+    button->setMenu(new QMenu(button));
+    m_layout->addWidget(button, 0, Qt::AlignLeft);
+    m_addressButtons.append(button);
+    QLineEdit *edit = makeLineEdit(row.label());
+    m_layout->addWidget(edit);
+    return edit;
+}
+
+LinesBox *FieldRowsWidget::addLines()
+{
+    auto *box = new LinesBox(this);
+    m_layout->addWidget(box);
+    return box;
+}
+
+QLineEdit *FieldRowsWidget::addTextLine(const FieldRow &row)
+{
+    QLineEdit *edit = makeLineEdit(row.label());
+    if (!row.picksPath()) {
+        m_layout->addWidget(edit);
+        return edit;
+    }
+    // A layout rather than a container widget: the box stays a sibling of
+    // its heading, which is how assistive technology finds its label.
+    auto *line = new QHBoxLayout;
+    line->setObjectName(QStringLiteral("pathLine"));
+    line->addWidget(edit, 1, Qt::AlignVCenter);
+    auto *browse = new QPushButton(tr("Browse\u2026"), this);
+    browse->setObjectName(QStringLiteral("browse"));
+    browse->setAccessibleName(tr("Browse\u2026") + u' ' + row.label());
+    line->addWidget(browse, 0, Qt::AlignVCenter);
+    connect(
+        browse, &QPushButton::clicked, this,
+        [this, texts = row.texts(), save = row.picksSaveTarget()] { m_view.browse(texts, save); });
+    m_layout->addLayout(line);
+    return edit;
 }
 
 int FieldRowsWidget::heightFor(const QList<QStringList> &fields, int width) const
@@ -193,7 +212,7 @@ int FieldRowsWidget::heightFor(const QList<QStringList> &fields, int width) cons
     return height + gap * qMax(0, items - 1);
 }
 
-QLineEdit *FieldRowsWidget::addLineEdit(const QString &label)
+QLineEdit *FieldRowsWidget::makeLineEdit(const QString &label)
 {
     auto *edit = new QLineEdit(this);
     edit->setObjectName(QStringLiteral("text"));
@@ -253,14 +272,7 @@ void FieldRowsWidget::refreshControl(QWidget *control, const QString &value)
             box->setPlainText(value);
     } else if (auto *box = qobject_cast<QComboBox *>(control)) {
         // A value that is none of the choices shows no choice and stays as it is.
-        int match = -1;
-        for (int index = 0; index < box->count(); ++index) {
-            if (box->itemText(index) == value) {
-                match = index;
-                break;
-            }
-        }
-        box->setCurrentIndex(match);
+        box->setCurrentIndex(box->findText(value));
     }
 }
 
@@ -275,10 +287,8 @@ void FieldRowsWidget::refreshAddressMenus()
         for (const LocalAddress &address : addresses) {
             const QString title = address.name + QStringLiteral(" \u00B7 ") + address.origin;
             QAction *item = menu->addAction(MnemonicText::literal(title));
-            connect(item, &QAction::triggered, this, [this, address] {
-                m_view.setFieldValue(QStringLiteral("origin"), address.origin);
-                m_view.setFieldValue(QStringLiteral("bind"), address.bind);
-            });
+            connect(item, &QAction::triggered, this,
+                    [this, address] { m_view.chooseAddress(address); });
         }
         button->setEnabled(!addresses.isEmpty());
     }

@@ -5,6 +5,9 @@
 #include <QWidget>
 #include <memory>
 
+class FieldRow;
+class LinesBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
@@ -43,8 +46,15 @@ private:
         QPointer<QWidget> control;
     };
 
-    void addRow(const QStringList &texts);
-    QLineEdit *addLineEdit(const QString &label);
+    // One row: its heading, then what its builder makes.
+    void addRow(const FieldRow &row);
+    // The builders, one per kind of row: each lays out its controls and
+    // returns the one that holds the row's value.
+    QComboBox *addChoice(const FieldRow &row);
+    QLineEdit *addAddressLine(const FieldRow &row);
+    LinesBox *addLines();
+    QLineEdit *addTextLine(const FieldRow &row);
+    QLineEdit *makeLineEdit(const QString &label);
     // Binds the control to the value under the key, both ways.
     void bind(const QString &key, QWidget *control);
     void refreshAll();
@@ -55,7 +65,6 @@ private:
     SetupView &m_view;
     QVBoxLayout *m_layout;
     QList<Binding> m_bindings;
-    QList<QPointer<QWidget>> m_focusChain;
     QList<QPointer<QPushButton>> m_addressButtons;
     // Controls never shown, only measured, made when first needed.
     mutable std::unique_ptr<Samples> m_samples;

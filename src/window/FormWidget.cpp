@@ -52,7 +52,16 @@ FormWidget::FormWidget(SetupView &view, QWidget *parent)
     setObjectName(QStringLiteral("formView"));
     setMinimumSize(520, 530);
     m_view.setChooser(std::make_shared<FileDialogChooser>(this));
+    buildColumn();
+    followView();
+    showSelected();
+    showResult();
+    showBusy();
+}
 
+// Lays the window's content out, top to bottom.
+void FormWidget::buildColumn()
+{
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(18, 18, 18, 18);
     column->setSpacing(12);
@@ -101,7 +110,12 @@ FormWidget::FormWidget(SetupView &view, QWidget *parent)
     column->addWidget(m_copyButton, 0, Qt::AlignLeft);
 
     column->addWidget(m_resultBox);
+}
 
+// Connects the controls to the form state, and the form state's changes to
+// what shows them.
+void FormWidget::followView()
+{
     connect(m_picker, &QComboBox::activated, this,
             [this](int index) { m_view.setSelected(m_picker->itemData(index).toString()); });
     connect(m_runButton, &QPushButton::clicked, this, &FormWidget::pressRun);
@@ -117,10 +131,6 @@ FormWidget::FormWidget(SetupView &view, QWidget *parent)
         if (now && m_rows->isAncestorOf(now))
             showWhole(now);
     });
-
-    showSelected();
-    showResult();
-    showBusy();
 }
 
 QSize FormWidget::sizeHint() const
@@ -273,8 +283,10 @@ void FormWidget::showConfirmation()
     alert->setWindowTitle(button + u'?');
     alert->setText(button + u'?');
     alert->setInformativeText(m_view.confirmationMessage());
-    // QMessageBox gives its text format to the main text only; the message
-    // holds form values, which must never be read as markup.
+    // QMessageBox (as of Qt 6.4) gives its text format to the main text
+    // only, and offers no other way to the informative text's label than
+    // its internal name; the message holds form values, which must never be
+    // read as markup.
     if (auto *message = alert->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
         message->setTextFormat(Qt::PlainText);
     QPushButton *cancel = alert->addButton(tr("Cancel"), QMessageBox::RejectRole);

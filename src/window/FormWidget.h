@@ -33,6 +33,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void buildColumn();
+    void followView();
     void updateMinimumHeight();
     int roomOnScreen() const;
     int itemHeightHint(QWidget *child) const;

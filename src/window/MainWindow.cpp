@@ -13,7 +13,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-MainWindow::MainWindow(const QList<Operation> &tasks, const QString &program, QWidget *parent)
+MainWindow::MainWindow(const QList<Operation> &tasks, const SetupServices &services,
+                       QWidget *parent)
     : QMainWindow(parent)
 {
     setWindowTitle(tr("Tarnwick Server Setup"));
@@ -22,7 +23,7 @@ MainWindow::MainWindow(const QList<Operation> &tasks, const QString &program, QW
         setCentralWidget(buildMessage());
         return;
     }
-    m_view = new SetupView(tasks, program, this);
+    m_view = new SetupView(tasks, services, this);
     setCentralWidget(new FormWidget(*m_view, this));
 }
 

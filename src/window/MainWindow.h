@@ -1,7 +1,7 @@
 #pragma once
 
 #include "catalogue/Operation.h"
-#include "runner/ServerProgram.h"
+#include "form/SetupServices.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -15,9 +15,8 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(const QList<Operation> &tasks,
-                        const QString &program = ServerProgram::installedDirectory(),
-                        QWidget *parent = nullptr);
+    MainWindow(const QList<Operation> &tasks, const SetupServices &services,
+               QWidget *parent = nullptr);
 
     // The window's form state; null in the message window.
     SetupView *setupView() const { return m_view; }

@@ -7,7 +7,7 @@
 // anyway?" question with Close; for "wait" it waits, as the app does, for a
 // signal to quit on or for its display to go.
 #include "RequestFolders.h"
-#include "UnprivilegedElevation.h"
+#include "TestServices.h"
 #include "app/QuitOnSignals.h"
 #include "app/TarnwickSetup.h"
 #include "form/SetupView.h"
@@ -50,15 +50,14 @@ int main(int argc, char *argv[])
     const QuitOnSignals quitOnSignals;
     if (!quitOnSignals.isActive())
         return 3;
-    TarnwickSetup setup(arguments.at(1), arguments.at(2));
+    SetupServices services = TestServices::forProgram(arguments.at(2));
+    if (!plain)
+        services.elevation = Elevation::platformDefault();
+    TarnwickSetup setup(arguments.at(1), std::move(services));
 
-    const auto elevation = std::make_shared<UnprivilegedElevation>();
     QList<MainWindow *> windows;
     for (int index = 0; index < 2; ++index) {
         MainWindow *window = setup.openWindow();
-        if (plain)
-            window->setupView()->setElevation(elevation);
-        window->setupView()->setKeeper(QStringLiteral(TARNWICK_TEST_KEEPER));
         window->setupView()->perform();
         windows.append(window);
     }

@@ -16,7 +16,9 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QuitOnSignals quitOnSignals;
-    TarnwickSetup setup(arguments.at(1), arguments.at(2));
+    SetupServices services = TarnwickSetup::installedServices();
+    services.program = ServerProgram(arguments.at(2));
+    TarnwickSetup setup(arguments.at(1), std::move(services));
     setup.openWindow();
     return application.exec();
 }

@@ -4,6 +4,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "form/SetupView.h"
+#include "runner/PkexecElevation.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>
@@ -23,7 +24,11 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    MainWindow window(tasks, QStringLiteral("/nonexistent"));
+    // The picture runs nothing: a program folder that does not exist.
+    const SetupServices services{ServerProgram(QStringLiteral("/nonexistent")),
+                                 std::make_shared<PkexecElevation>(), QString(),
+                                 std::make_shared<RunGate>()};
+    MainWindow window(tasks, services);
     window.show();
     window.setupView()->setAddresses({{QStringLiteral("http://192.168.1.20:8080"),
                                        QStringLiteral("192.168.1.20"), QStringLiteral("eth0")},
