@@ -2,13 +2,13 @@
 
 #include "runner/Descriptor.h"
 #include "runner/PrivateFolder.h"
+#include "runner/Spawn.h"
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -158,39 +158,15 @@ bool RunKeeper::start()
         return false;
     }
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), STDERR_FILENO);
-    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-#ifdef __linux__
-    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-#elif defined(__APPLE__)
-    posix_spawn_file_actions_addinherit_np(&actions, STDIN_FILENO);
-    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
-#endif
-    // The command gets the signal handling a freshly started program has,
-    // not the keeper's.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int signal : {SIGPIPE, SIGHUP, SIGINT, SIGTERM, SIGCHLD})
-        sigaddset(&defaults, signal);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, flags);
+    Spawn spawn(STDERR_FILENO);
+    spawn.duplicate(writeEnd.get(), STDOUT_FILENO);
+    spawn.duplicate(writeEnd.get(), STDERR_FILENO);
 
     std::vector<char *> words;
     for (std::string &word : m_command)
         words.push_back(word.data());
     words.push_back(nullptr);
-    const int spawned =
-        ::posix_spawn(&m_pid, words.front(), &actions, &attributes, words.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    const int spawned = spawn.start(&m_pid, words.front(), words.data(), environ);
     if (spawned != 0) {
         report(spawned);
         return false;

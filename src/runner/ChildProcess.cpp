@@ -1,12 +1,11 @@
 #include "runner/ChildProcess.h"
 
 #include "runner/Descriptor.h"
+#include "runner/Spawn.h"
 
 #include <QFile>
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -34,27 +33,6 @@ public:
 private:
     std::vector<QByteArray> m_storage;
     std::vector<char *> m_pointers;
-};
-
-// The file actions and attributes of one spawn, released on every path.
-class SpawnSettings
-{
-public:
-    SpawnSettings()
-    {
-        posix_spawn_file_actions_init(&actions);
-        posix_spawnattr_init(&attributes);
-    }
-    ~SpawnSettings()
-    {
-        posix_spawnattr_destroy(&attributes);
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    SpawnSettings(const SpawnSettings &) = delete;
-    SpawnSettings &operator=(const SpawnSettings &) = delete;
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
 };
 
 } // namespace
@@ -90,38 +68,14 @@ ChildProcess ChildProcess::start(const QStringList &argv, const Options &options
             return failed(errno);
     }
 
-    SpawnSettings settings;
-    posix_spawn_file_actions_adddup2(&settings.actions, output.get(), STDOUT_FILENO);
+    Spawn spawn(firstFree - 1);
+    spawn.duplicate(output.get(), STDOUT_FILENO);
     if (options.errors == ErrorStream::SameAsOutput)
-        posix_spawn_file_actions_adddup2(&settings.actions, output.get(), STDERR_FILENO);
+        spawn.duplicate(output.get(), STDERR_FILENO);
     else
-        posix_spawn_file_actions_addopen(&settings.actions, STDERR_FILENO, "/dev/null", O_WRONLY,
-                                         0);
-    for (std::size_t index = 0; index < passed.size(); ++index) {
-        posix_spawn_file_actions_adddup2(&settings.actions, passed[index].get(),
-                                         firstFree - int(passed.size()) + int(index));
-    }
-    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-#ifdef __linux__
-    posix_spawn_file_actions_addclosefrom_np(&settings.actions, firstFree);
-#elif defined(__APPLE__)
-    // Everything not named in a file action is closed; standard input is
-    // inherited as it is.
-    posix_spawn_file_actions_addinherit_np(&settings.actions, STDIN_FILENO);
-    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
-#endif
-
-    // The child starts with default signal handling and nothing blocked,
-    // whatever this thread inherited from the toolkit.
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int signal : {SIGPIPE, SIGHUP, SIGINT, SIGTERM, SIGCHLD})
-        sigaddset(&defaults, signal);
-    posix_spawnattr_setsigmask(&settings.attributes, &none);
-    posix_spawnattr_setsigdefault(&settings.attributes, &defaults);
-    posix_spawnattr_setflags(&settings.attributes, flags);
+        spawn.discard(STDERR_FILENO);
+    for (std::size_t index = 0; index < passed.size(); ++index)
+        spawn.duplicate(passed[index].get(), STDERR_FILENO + 1 + int(index));
 
     CStringArray arguments(argv);
     std::optional<CStringArray> variables;
@@ -130,9 +84,8 @@ ChildProcess ChildProcess::start(const QStringList &argv, const Options &options
     const QByteArray path = QFile::encodeName(program);
 
     pid_t pid = 0;
-    const int spawned =
-        ::posix_spawn(&pid, path.constData(), &settings.actions, &settings.attributes,
-                      arguments.get(), variables ? variables->get() : environ);
+    const int spawned = spawn.start(&pid, path.constData(), arguments.get(),
+                                    variables ? variables->get() : environ);
     if (spawned != 0)
         return failed(spawned);
     // The child's copies are the only write ends now, so the end of stream
