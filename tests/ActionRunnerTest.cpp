@@ -4,6 +4,8 @@
 #include "Processes.h"
 #include "RequestFolders.h"
 #include "ScopedVariable.h"
+#include "TestFolder.h"
+#include "Umask.h"
 #include "UnprivilegedElevation.h"
 #include "runner/RunGate.h"
 
@@ -57,10 +59,9 @@ private:
     QString run(const QJsonObject &request);
     QString runIn(const QString &temporary, const Elevation &elevation = UnprivilegedElevation(),
                   const QString &keeper = QStringLiteral(TARNWICK_TEST_KEEPER));
-    QStringList leftovers() const;
 
     std::unique_ptr<FakeProgram> m_program;
-    std::unique_ptr<QTemporaryDir> m_temporary;
+    std::unique_ptr<TestFolder> m_folder;
 };
 
 namespace {
@@ -84,8 +85,8 @@ void ActionRunnerTest::init()
 {
     m_program = std::make_unique<FakeProgram>();
     QVERIFY(m_program->isValid());
-    m_temporary = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_temporary->isValid());
+    m_folder = std::make_unique<TestFolder>();
+    QVERIFY(m_folder->isValid());
 }
 
 void ActionRunnerTest::cleanup()
@@ -93,8 +94,8 @@ void ActionRunnerTest::cleanup()
     // Each waits for what still runs from it: scripts, and keepers, which
     // name their request folders in the temporary folder.
     m_program.reset();
-    QCOMPARE(Processes::awaitNoneMentioning(m_temporary->path()), QList<qint64>{});
-    m_temporary.reset();
+    QCOMPARE(Processes::awaitNoneMentioning(m_folder->path()), QList<qint64>{});
+    m_folder.reset();
 }
 
 QString ActionRunnerTest::run(const QJsonObject &request)
@@ -102,7 +103,7 @@ QString ActionRunnerTest::run(const QJsonObject &request)
     RunGate gate;
     return ActionRunner::run(request, ServerProgram(m_program->directory()),
                              UnprivilegedElevation(), QStringLiteral(TARNWICK_TEST_KEEPER),
-                             m_temporary->path(), gate);
+                             m_folder->path(), gate);
 }
 
 QString ActionRunnerTest::runIn(const QString &temporary, const Elevation &elevation,
@@ -112,12 +113,6 @@ QString ActionRunnerTest::runIn(const QString &temporary, const Elevation &eleva
     return ActionRunner::run(ActionRunner::request(u"status"_s, {}),
                              ServerProgram(m_program->directory()), elevation, keeper, temporary,
                              gate);
-}
-
-QStringList ActionRunnerTest::leftovers() const
-{
-    return QDir(m_temporary->path())
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 void ActionRunnerTest::writesRequestExactly_data()
@@ -167,14 +162,14 @@ void ActionRunnerTest::runsInPrivateFolderRemovedAfterwards()
     const QStringList words = m_program->recordedArguments(u"manage.mjs"_s);
     QCOMPARE(words.size(), 3);
     const QString request = words.at(2);
-    QVERIFY2(RequestFolders::holdsRequestFile(request, m_temporary->path()), qPrintable(request));
+    QVERIFY2(RequestFolders::holdsRequestFile(request, m_folder->path()), qPrintable(request));
     QCOMPARE(m_program->recordedRequestFolderMode(u"manage.mjs"_s), u"700"_s);
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 
     // Each run gets a folder of its own.
     run(ActionRunner::request(u"status"_s, {}));
     QVERIFY(m_program->recordedArguments(u"manage.mjs"_s).at(2) != request);
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 }
 
 void ActionRunnerTest::passesEachPathAsOneWord()
@@ -227,7 +222,7 @@ void ActionRunnerTest::capturesOutput()
     QFETCH(QString, result);
     m_program->setManageScript(script);
     QCOMPARE(run(ActionRunner::request(u"status"_s, {})), result);
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 }
 
 void ActionRunnerTest::keepsAtMostTheLimitOfOutput_data()
@@ -271,7 +266,7 @@ void ActionRunnerTest::keepsAtMostTheLimitOfOutput()
     }
     QCOMPARE(result.size(), expected.size());
     QVERIFY(result == expected);
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 }
 
 void ActionRunnerTest::handsBackOnceEndedOutputIsQuiet()
@@ -288,7 +283,7 @@ void ActionRunnerTest::handsBackOnceEndedOutputIsQuiet()
     // What comes within the quiet time is shown; then the run hands back
     // although the holder is still there.
     QVERIFY2(elapsed >= 5000, qPrintable(QString::number(elapsed)));
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 
     QFile holder(m_program->directory() + u"/desktop/holder"_s);
     QVERIFY(holder.open(QIODevice::ReadOnly));
@@ -309,7 +304,7 @@ void ActionRunnerTest::lastsAsLongAsTheCommand()
     QFile seen(m_program->directory() + u"/desktop/seen"_s);
     QVERIFY(seen.open(QIODevice::ReadOnly));
     QVERIFY(seen.readAll().contains("\"action\":\"status\""));
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 }
 
 void ActionRunnerTest::commandGetsOnlyStandardDescriptors()
@@ -338,15 +333,17 @@ void ActionRunnerTest::keepsRequestPrivateWhateverTheUmask()
 {
     QFETCH(int, mask);
     m_program->setManageScript("stat -c %a \"$(dirname \"$1\")\" \"$1\"");
-    const mode_t previous = ::umask(mode_t(mask));
-    const QString result = run(ActionRunner::request(u"status"_s, {}));
-    ::umask(previous);
+    QString result;
+    {
+        const Umask scoped{mode_t(mask)};
+        result = run(ActionRunner::request(u"status"_s, {}));
+    }
 
     const QStringList modes = result.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(modes.size(), 2);
     QCOMPARE(modes.at(0), u"700"_s);
     QCOMPARE(modes.at(1), u"600"_s);
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 }
 
 void ActionRunnerTest::cleanUpNeverFollowsSwappedLink()
@@ -366,10 +363,10 @@ void ActionRunnerTest::cleanUpNeverFollowsSwappedLink()
     QThread *runner =
         QThread::create([this, &result] { result = run(ActionRunner::request(u"status"_s, {})); });
     runner->start();
-    QTRY_COMPARE(RequestFolders::in(m_temporary->path()).size(), 1);
-    const QString name = RequestFolders::in(m_temporary->path()).constFirst();
-    QVERIFY(QDir(m_temporary->path()).rename(name, u"moved"_s));
-    QVERIFY(QFile::link(yours.path(), m_temporary->filePath(name)));
+    QTRY_COMPARE(m_folder->requestFolders().size(), 1);
+    const QString name = m_folder->requestFolders().constFirst();
+    QVERIFY(QDir(m_folder->path()).rename(name, u"moved"_s));
+    QVERIFY(QFile::link(yours.path(), m_folder->filePath(name)));
 
     QVERIFY(m_program->release());
     QVERIFY(runner->wait(30000));
@@ -379,8 +376,8 @@ void ActionRunnerTest::cleanUpNeverFollowsSwappedLink()
     QCOMPARE(precious.readAll(), QByteArray("keep me"));
     // Only what the run made went: the request, not the link nor the folder
     // now under another name.
-    QVERIFY(QFileInfo(m_temporary->filePath(name)).isSymLink());
-    QVERIFY(QDir(m_temporary->filePath(u"moved"_s)).isEmpty());
+    QVERIFY(QFileInfo(m_folder->filePath(name)).isSymLink());
+    QVERIFY(QDir(m_folder->filePath(u"moved"_s)).isEmpty());
 }
 
 void ActionRunnerTest::reportsLaunchFailure_data()
@@ -398,15 +395,15 @@ void ActionRunnerTest::reportsLaunchFailure()
 {
     QFETCH(bool, keeperMissing);
     QFETCH(QString, result);
-    QCOMPARE(runIn(m_temporary->path(), MissingElevation(),
+    QCOMPARE(runIn(m_folder->path(), MissingElevation(),
                    keeperMissing ? u"/nonexistent/keeper"_s : QStringLiteral(TARNWICK_TEST_KEEPER)),
              result);
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 }
 
 void ActionRunnerTest::reportsMissingTemporaryFolder()
 {
-    const QString missing = m_temporary->path() + u"/gone"_s;
+    const QString missing = m_folder->path() + u"/gone"_s;
     const QString result = runIn(missing);
     QVERIFY2(result.startsWith(u"Could not create the request folder "_s + missing + u'/'),
              qPrintable(result));
@@ -442,10 +439,10 @@ void ActionRunnerTest::reportsUnusableTemporaryFolder()
     QFETCH(QString, reason);
     QString temporary = u"/sys"_s;
     if (kind == u"file") {
-        temporary = m_temporary->filePath(u"plain file"_s);
+        temporary = m_folder->filePath(u"plain file"_s);
         QVERIFY(QFile(temporary).open(QIODevice::WriteOnly));
     } else if (kind == u"locked") {
-        temporary = m_temporary->filePath(u"locked"_s);
+        temporary = m_folder->filePath(u"locked"_s);
         QVERIFY(QDir().mkdir(temporary));
         QVERIFY(QFile::setPermissions(temporary, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     }
@@ -486,7 +483,7 @@ void ActionRunnerTest::refusesExposedTemporaryFolder()
     QFETCH(int, mode);
     QFETCH(bool, otherOwner);
     QFETCH(QString, reason);
-    const QString temporary = m_temporary->filePath(u"shared"_s);
+    const QString temporary = m_folder->filePath(u"shared"_s);
     QVERIFY(QDir().mkdir(temporary));
     const QByteArray path = QFile::encodeName(temporary);
     QCOMPARE(::chmod(path.constData(), mode_t(mode)), 0);
@@ -510,9 +507,9 @@ void ActionRunnerTest::refusesOnceGateIsClosed()
     gate.close();
     QCOMPARE(ActionRunner::run(ActionRunner::request(u"status"_s, {}),
                                ServerProgram(m_program->directory()), UnprivilegedElevation(),
-                               QStringLiteral(TARNWICK_TEST_KEEPER), m_temporary->path(), gate),
+                               QStringLiteral(TARNWICK_TEST_KEEPER), m_folder->path(), gate),
              u"Did not run: the app is quitting."_s);
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
     QVERIFY(m_program->recordedRequest(u"manage.mjs"_s).isEmpty());
 }
 

@@ -2,7 +2,7 @@
 
 #include "FakeProgram.h"
 #include "RequestFolders.h"
-#include "ScopedVariable.h"
+#include "TestFolder.h"
 #include "TestServices.h"
 #include "app/TarnwickSetup.h"
 #include "form/SetupView.h"
@@ -35,8 +35,7 @@ private Q_SLOTS:
     void newWindowHasStateOfItsOwn();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_temporary;
-    std::unique_ptr<ScopedVariable> m_tmpdir;
+    std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<FakeProgram> m_program;
 };
 
@@ -49,9 +48,8 @@ const QList<Operation> catalogue{
 
 void MainWindowTest::init()
 {
-    m_temporary = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_temporary->isValid());
-    m_tmpdir = std::make_unique<ScopedVariable>("TMPDIR", QFile::encodeName(m_temporary->path()));
+    m_folder = std::make_unique<TestFolder>(TestFolder::Tmpdir::Set);
+    QVERIFY(m_folder->isValid());
     m_program = std::make_unique<FakeProgram>();
     m_program->holdManageScript("finished\\n");
 }
@@ -68,8 +66,7 @@ void MainWindowTest::cleanup()
     // The program lies in the temporary folder; it releases its held script
     // and waits for everything that runs from it before it goes.
     m_program.reset();
-    m_tmpdir.reset();
-    m_temporary.reset();
+    m_folder.reset();
 }
 
 void MainWindowTest::closesWithoutAskingWhenIdle()
@@ -149,7 +146,7 @@ void MainWindowTest::closedWindowsRunGoesOnToItsEnd()
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     window->setupView()->perform();
-    QTRY_COMPARE(RequestFolders::in(m_temporary->path()).size(), 1);
+    QTRY_COMPARE(m_folder->requestFolders().size(), 1);
 
     QTimer::singleShot(0, this, [] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -161,11 +158,11 @@ void MainWindowTest::closedWindowsRunGoesOnToItsEnd()
 
     // The action goes on without its window, its request still there; once
     // it has run to its end, its folder goes.
-    QCOMPARE(RequestFolders::in(m_temporary->path()).size(), 1);
+    QCOMPARE(m_folder->requestFolders().size(), 1);
     QVERIFY(m_program->release());
     QTRY_COMPARE(m_program->heldEffects().size(), 1);
     QVERIFY(m_program->heldEffects().constFirst().contains(R"("action":"status")"));
-    QTRY_COMPARE(RequestFolders::in(m_temporary->path()), QStringList{});
+    QTRY_COMPARE(m_folder->requestFolders(), QStringList{});
 }
 
 void MainWindowTest::fileMenuOffersWindowCommands()
@@ -188,7 +185,7 @@ void MainWindowTest::fileMenuOffersWindowCommands()
 
 void MainWindowTest::newWindowHasStateOfItsOwn()
 {
-    const QString path = m_temporary->path() + u"/actions.json"_s;
+    const QString path = m_folder->path() + u"/actions.json"_s;
     QVERIFY(QFile::copy(QStringLiteral(TARNWICK_SHIPPED_CATALOGUE), path));
     TarnwickSetup setup(path, TestServices::forProgram(m_program->directory()));
     MainWindow *first = setup.openWindow();

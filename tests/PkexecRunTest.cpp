@@ -7,6 +7,8 @@
 #include "Processes.h"
 #include "RequestFolders.h"
 #include "ScopedVariable.h"
+#include "TestFolder.h"
+#include "TestForms.h"
 #include "TestLauncher.h"
 #include "TestServices.h"
 #include "form/SetupView.h"
@@ -32,10 +34,7 @@ using Values = QMap<QString, QString>;
 // A run may wait for polkitd to answer; it never waits for a person here.
 constexpr int runTimeout = 30000;
 
-Operation form(const QString &id)
-{
-    return {id, u"Title"_s, u"Info"_s, u"Run"_s, {}};
-}
+using TestForms::form;
 
 // A view whose runs go through the real pkexec (to the launcher, when one is
 // given) and the run keeper built here.
@@ -65,11 +64,8 @@ private Q_SLOTS:
     void actionOutlivesTheApp();
 
 private:
-    QStringList leftovers() const;
-
     std::unique_ptr<FakeProgram> m_program;
-    std::unique_ptr<QTemporaryDir> m_temporary;
-    std::unique_ptr<ScopedVariable> m_tmpdir;
+    std::unique_ptr<TestFolder> m_folder;
 };
 
 void PkexecRunTest::initTestCase()
@@ -87,26 +83,18 @@ void PkexecRunTest::init()
     // leaves there.
     m_program = std::make_unique<FakeProgram>();
     QVERIFY(m_program->isValid());
-    m_temporary = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_temporary->isValid());
-    m_tmpdir = std::make_unique<ScopedVariable>("TMPDIR", QFile::encodeName(m_temporary->path()));
-    QCOMPARE(QDir::tempPath(), m_temporary->path());
+    m_folder = std::make_unique<TestFolder>(TestFolder::Tmpdir::Set);
+    QVERIFY(m_folder->isValid());
+    QCOMPARE(QDir::tempPath(), m_folder->path());
 }
 
 void PkexecRunTest::cleanup()
 {
-    m_tmpdir.reset();
     // Keepers name their request folders in the temporary folder.
-    if (m_temporary)
-        QCOMPARE(Processes::awaitNoneMentioning(m_temporary->path()), QList<qint64>{});
-    m_temporary.reset();
+    if (m_folder)
+        QCOMPARE(Processes::awaitNoneMentioning(m_folder->path()), QList<qint64>{});
+    m_folder.reset();
     m_program.reset();
-}
-
-QStringList PkexecRunTest::leftovers() const
-{
-    return QDir(m_temporary->path())
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 void PkexecRunTest::runsScriptAsRootWithBareEnvironment_data()
@@ -160,7 +148,7 @@ void PkexecRunTest::runsScriptAsRootWithBareEnvironment()
     QCOMPARE(words.at(0), program.directory() + u"/node"_s);
     QCOMPARE(words.at(1), program.directory() + u"/desktop/manage.mjs"_s);
     const QString request = words.at(2);
-    QVERIFY2(RequestFolders::holdsRequestFile(request, m_temporary->path()), qPrintable(request));
+    QVERIFY2(RequestFolders::holdsRequestFile(request, m_folder->path()), qPrintable(request));
 
     QCOMPARE(program.recordedEnvironment(u"manage.mjs"_s),
              (QStringList{u"PATH=/usr/bin:/bin"_s, u"LANG=en_US.UTF-8"_s}));
@@ -180,7 +168,7 @@ void PkexecRunTest::runsScriptAsRootWithBareEnvironment()
     QCOMPARE(program.recordedRequestFolderMode(u"manage.mjs"_s), u"700"_s);
     if (throughLauncher)
         QCOMPARE(m_program->recordedArguments(u"manage.mjs"_s), QStringList{});
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 }
 
 void PkexecRunTest::reportsMissingNodeAndCleansUp()
@@ -201,7 +189,7 @@ void PkexecRunTest::reportsMissingNodeAndCleansUp()
     QVERIFY2(result.contains(node), qPrintable(result));
     QVERIFY2(result.contains(u"No such file or directory"_s), qPrintable(result));
     QVERIFY2(!result.contains(u"Could not start"_s), qPrintable(result));
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 }
 
 void PkexecRunTest::reportsRefusalByPkexecItself()
@@ -219,7 +207,7 @@ void PkexecRunTest::reportsRefusalByPkexecItself()
     QVERIFY2(result.contains(u"SHELL"_s), qPrintable(result));
     QVERIFY2(result.contains(u"/etc/shells"_s), qPrintable(result));
     QCOMPARE(m_program->recordedArguments(u"manage.mjs"_s), QStringList{});
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->entries(), QStringList{});
 }
 
 void PkexecRunTest::actionOutlivesTheApp_data()
@@ -238,7 +226,7 @@ void PkexecRunTest::actionOutlivesTheApp()
     m_program->holdManageScript("finished\\n");
     QProcess app;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"TMPDIR"_s, m_temporary->path());
+    environment.insert(u"TMPDIR"_s, m_folder->path());
     environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     app.setProcessEnvironment(environment);
     app.start(QStringLiteral(TARNWICK_QUIT_PROBE),
@@ -255,11 +243,11 @@ void PkexecRunTest::actionOutlivesTheApp()
     // Both scripts run on as root, nothing told them to stop, and their
     // requests stay until they end.
     QTest::qWait(500);
-    QCOMPARE(RequestFolders::in(m_temporary->path()).size(), 2);
+    QCOMPARE(m_folder->requestFolders().size(), 2);
     QVERIFY(m_program->release());
     QTRY_COMPARE_WITH_TIMEOUT(m_program->heldEffects().size(), 2, runTimeout);
     QVERIFY(!m_program->heldWasTerminated());
-    QTRY_COMPARE(RequestFolders::in(m_temporary->path()), QStringList{});
+    QTRY_COMPARE(m_folder->requestFolders(), QStringList{});
     QTRY_COMPARE(Processes::mentioning(m_program->directory()), QList<qint64>{});
 }
 

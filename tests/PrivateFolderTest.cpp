@@ -1,5 +1,6 @@
 #include "runner/PrivateFolder.h"
 
+#include "Umask.h"
 #include "runner/Descriptor.h"
 
 #include <QDir>
@@ -46,19 +47,6 @@ int modeOf(const QString &path)
         return -1;
     return int(status.st_mode & 07777);
 }
-
-// Sets the process umask for one scope.
-class Umask
-{
-public:
-    explicit Umask(mode_t mask) : m_previous(::umask(mask)) {}
-    ~Umask() { ::umask(m_previous); }
-    Umask(const Umask &) = delete;
-    Umask &operator=(const Umask &) = delete;
-
-private:
-    mode_t m_previous;
-};
 
 bool writeFile(const QString &path, const QByteArray &content)
 {

@@ -2,9 +2,10 @@
 
 #include "FakeProgram.h"
 #include "Processes.h"
-#include "RequestFolders.h"
 #include "ScopedVariable.h"
 #include "ScriptedChooser.h"
+#include "TestFolder.h"
+#include "TestForms.h"
 #include "TestServices.h"
 #include "UnprivilegedElevation.h"
 
@@ -62,18 +63,13 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<SetupView> makeView(const FakeProgram &program, QList<Operation> tasks = {});
-    QStringList leftovers() const;
 
-    std::unique_ptr<QTemporaryDir> m_temporary;
-    std::unique_ptr<ScopedVariable> m_tmpdir;
+    std::unique_ptr<TestFolder> m_folder;
 };
 
 namespace {
 
-Operation form(const QString &id, QList<QStringList> fields = {})
-{
-    return {id, u"Title "_s + id, u"Info"_s, u"Run "_s + id, std::move(fields)};
-}
+using TestForms::form;
 
 const LocalAddress v4{u"http://192.168.1.20:8080"_s, u"192.168.1.20"_s, u"en0"_s};
 const LocalAddress v4b{u"http://10.0.0.2:8080"_s, u"10.0.0.2"_s, u"en1"_s};
@@ -375,25 +371,17 @@ std::unique_ptr<SetupView> SetupViewTest::makeView(const FakeProgram &program,
     return std::make_unique<SetupView>(tasks, TestServices::forProgram(program.directory()));
 }
 
-// Request folders left in the temporary folder (fake programs live there too).
-QStringList SetupViewTest::leftovers() const
-{
-    return RequestFolders::in(m_temporary->path());
-}
-
 void SetupViewTest::init()
 {
-    m_temporary = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_temporary->isValid());
-    m_tmpdir = std::make_unique<ScopedVariable>("TMPDIR", QFile::encodeName(m_temporary->path()));
+    m_folder = std::make_unique<TestFolder>(TestFolder::Tmpdir::Set);
+    QVERIFY(m_folder->isValid());
 }
 
 void SetupViewTest::cleanup()
 {
-    m_tmpdir.reset();
     // Run keepers name their request folders in it.
-    QCOMPARE(Processes::awaitNoneMentioning(m_temporary->path()), QList<qint64>{});
-    m_temporary.reset();
+    QCOMPARE(Processes::awaitNoneMentioning(m_folder->path()), QList<qint64>{});
+    m_folder.reset();
 }
 
 void SetupViewTest::performRunsInBackgroundAndHandsBack()
@@ -416,7 +404,7 @@ void SetupViewTest::performRunsInBackgroundAndHandsBack()
     QCOMPARE(view->invitation(), std::optional(u"Tarnwick invite http://x/1"_s));
     QCOMPARE(busy.size(), 2);
     QCOMPARE(result.size(), 2);
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->requestFolders(), QStringList{});
 }
 
 void SetupViewTest::performSendsSnapshotAndLeavesFormAlone()
@@ -466,7 +454,7 @@ void SetupViewTest::performReportsFailureAndEndsBusy()
     QFETCH(QString, temporary);
     QFETCH(QString, result);
     const QString path =
-        QDir::isAbsolutePath(temporary) ? temporary : m_temporary->filePath(temporary);
+        QDir::isAbsolutePath(temporary) ? temporary : m_folder->filePath(temporary);
     FakeProgram program;
     auto view = makeView(program);
     const ScopedVariable tmpdir("TMPDIR", QFile::encodeName(path));
@@ -489,7 +477,7 @@ void SetupViewTest::handBackIsDroppedWhenViewIsGone()
     view.reset();
 
     // The run still ends and cleans up; its hand-back finds no view and is dropped.
-    QTRY_COMPARE(leftovers(), QStringList{});
+    QTRY_COMPARE(m_folder->requestFolders(), QStringList{});
     QTest::qWait(100);
 }
 
@@ -521,7 +509,7 @@ void SetupViewTest::runsDoNotWaitForEachOther()
     QVERIFY(blocked.release());
     for (const auto &other : waiting)
         QTRY_COMPARE(other->result(), u"released\n"_s);
-    QTRY_COMPARE(leftovers(), QStringList{});
+    QTRY_COMPARE(m_folder->requestFolders(), QStringList{});
 }
 
 void SetupViewTest::outputHeldOpenKeepsOnlyItsRunBusyForAWhile()
@@ -548,7 +536,7 @@ void SetupViewTest::outputHeldOpenKeepsOnlyItsRunBusyForAWhile()
     QVERIFY(view->busy());
     QCOMPARE(view->result(), u"Working\u2026"_s);
     // The action itself has ended, and its request with it.
-    QTRY_COMPARE(leftovers(), QStringList{});
+    QTRY_COMPARE(m_folder->requestFolders(), QStringList{});
 
     // Once the output has been quiet for a while, the run ends with all it
     // printed, although the child is still there.
@@ -589,7 +577,7 @@ void SetupViewTest::manyRunsLeaveNothingBehind()
         QVERIFY(!view->busy());
         QCOMPARE(view->result(), u"ok\n"_s);
     }
-    QCOMPARE(leftovers(), QStringList{});
+    QCOMPARE(m_folder->requestFolders(), QStringList{});
     // The last worker thread may still be closing its own event descriptor
     // just after its hand-back; give it a moment to end.
     QStringList after = openDescriptors();

@@ -2,6 +2,7 @@
 // against the stand-in server program, the way an administrator would: the
 // catalogue, the window and the stand-in must agree on every id and key.
 
+#include "Confirmation.h"
 #include "Processes.h"
 #include "TestServices.h"
 #include "catalogue/Catalogue.h"
@@ -121,11 +122,8 @@ std::optional<QString> ShippedFormsTest::run()
     button->setFocus();
     QTest::keyClick(button, Qt::Key_Space);
     if (SetupView::needsConfirmation(view->selected())) {
-        QMessageBox *alert = nullptr;
-        if (!QTest::qWaitFor([&] {
-                alert = m_window->findChild<QMessageBox *>(u"confirmation"_s);
-                return alert && alert->isVisible();
-            }))
+        QMessageBox *alert = waitForConfirmation(*m_window);
+        if (!alert)
             return std::nullopt;
         QTest::keyClick(alert->findChild<QPushButton *>(u"confirmButton"_s), Qt::Key_Space);
     }

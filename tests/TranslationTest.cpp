@@ -4,6 +4,7 @@
 // beside the catalogue and the system's Qt, while every text from the
 // catalogue stays as written.
 #include "FakeProgram.h"
+#include "TestFolder.h"
 #include "TestServices.h"
 #include "app/TarnwickSetup.h"
 #include "form/SetupView.h"
@@ -91,7 +92,7 @@ private Q_SLOTS:
 
 private:
     Captions m_captions;
-    std::unique_ptr<QTemporaryDir> m_temporary;
+    std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<FakeProgram> m_program;
     std::unique_ptr<TarnwickSetup> m_setup;
     std::unique_ptr<MainWindow> m_window;
@@ -110,9 +111,8 @@ void TranslationTest::initTestCase()
 
 void TranslationTest::init()
 {
-    m_temporary = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_temporary->isValid());
-    qputenv("TMPDIR", QFile::encodeName(m_temporary->path()));
+    m_folder = std::make_unique<TestFolder>(TestFolder::Tmpdir::Set);
+    QVERIFY(m_folder->isValid());
     m_program = std::make_unique<FakeProgram>();
     QVERIFY(m_program->isValid());
     m_program->holdManageScript("finished\\n");
@@ -133,13 +133,12 @@ void TranslationTest::cleanup()
     m_window.reset();
     m_setup.reset();
     m_program.reset();
-    m_temporary.reset();
-    qunsetenv("TMPDIR");
+    m_folder.reset();
 }
 
 void TranslationTest::reinstallMessage()
 {
-    TarnwickSetup setup(m_temporary->path() + u"/absent.json"_s,
+    TarnwickSetup setup(m_folder->path() + u"/absent.json"_s,
                         TestServices::forProgram(m_program->directory()));
     std::unique_ptr<MainWindow> window(setup.openWindow());
     auto *message = window->findChild<QLabel *>(u"message"_s);
