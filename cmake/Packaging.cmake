@@ -30,8 +30,5 @@ set(CPACK_STRIP_FILES ON)
 # configured prefix, so the package must install under that same prefix.
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_GENERATOR DEB)
-# cpack packages what is built; it must not rebuild the tree first, which
-# would relink test programs that other tests are running at that moment.
-set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
 include(CPack)

@@ -36,8 +36,9 @@ TARNWICK_PACKAGES=(
 )
 # What scripts/check-package adds: a tool to make a minimal Debian tree.
 TARNWICK_CHECK_PACKAGE_PACKAGES=(mmdebstrap)
-# What scripts/fuzz adds: clang with its libFuzzer and sanitizer runtimes.
-TARNWICK_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# What scripts/fuzz adds: clang; then libFuzzer and the sanitizer runtimes,
+# which come in a package per clang version (tarnwick_clang_runtime_package).
+TARNWICK_FUZZ_PACKAGES=(clang)
 # What scripts/bench needs beyond that: the X library its start-up watcher
 # talks to the X server with.
 TARNWICK_BENCH_PACKAGES=(libxcb1-dev)
@@ -65,6 +66,18 @@ tarnwick_install_packages() {
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# The package with libFuzzer and the sanitizer runtimes for the installed
+# clang++, the compiler the fuzz preset names.
+tarnwick_clang_runtime_package() {
+  local version
+  version=$(clang++ -dumpversion) || return 1
+  [[ $version =~ ^[0-9]+ ]] || {
+    echo "clang++ -dumpversion printed no version: $version" >&2
+    return 1
+  }
+  printf 'libclang-rt-%s-dev\n' "${version%%.*}"
 }
 
 tarnwick_build() {
