@@ -5,6 +5,7 @@
 // start-up figure, taken in the same process just before).
 //
 //   tarnwick-bench-memory [output|listing]    (default: both)
+#include "EventLoops.h"
 #include "FakeProgram.h"
 #include "FigureLine.h"
 #include "SyntheticCatalogue.h"
@@ -54,21 +55,14 @@ void resetPeak()
         fail("cannot reset the peak in /proc/self/clear_refs");
 }
 
-void runEventsFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // A shown form window over program, settled; returns the start-up figure.
-double showWindow(SetupView &view, FormWidget &window)
+double showWindow(FormWidget &window)
 {
     window.resize(640, 720);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         fail("the form window did not come up");
-    runEventsFor(500);
+    EventLoops::runFor(500);
     resetPeak();
     return statusMiB("VmRSS:");
 }
@@ -85,22 +79,16 @@ void output()
     SetupView view(SyntheticCatalogue::forms(1, 3), TestServices::forProgram(program.directory()));
     FormWidget window(view);
     const FigureLine line(QStringLiteral("memory, 1 GiB of output streamed"));
-    const double startup = showWindow(view, window);
+    const double startup = showWindow(window);
 
-    QEventLoop loop;
-    QObject::connect(&view, &SetupView::busyChanged, &loop, [&view, &loop] {
-        if (!view.busy())
-            loop.quit();
-    });
-    view.perform();
-    loop.exec();
+    EventLoops::performAndWait(view);
     // And until the result box holds it all.
     const auto *box = window.findChild<QPlainTextEdit *>(QStringLiteral("resultBox"));
     if (!box)
         fail("the form window has no result box");
     while (box->document()->characterCount() <= view.result().size())
-        runEventsFor(20);
-    runEventsFor(300);
+        EventLoops::runFor(20);
+    EventLoops::runFor(300);
     if (view.result().size() < ActionRunner::outputLimit)
         fail("the result is shorter than the output limit");
 
@@ -126,7 +114,7 @@ void listing()
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         fail("the form window did not come up");
-    runEventsFor(7000);
+    EventLoops::runFor(7000);
     if (!view.addresses().isEmpty())
         fail("an endless listing gave addresses");
     line.printLimit(

@@ -8,6 +8,7 @@
 // a plain text edit given the same text.
 //
 //   tarnwick-bench-output [handback|stall|memory]    (default: all)
+#include "EventLoops.h"
 #include "FigureLine.h"
 #include "LagMeter.h"
 #include "PipeCopy.h"
@@ -50,27 +51,6 @@ constexpr int settleMs = 300;
     std::exit(EXIT_FAILURE);
 }
 
-// QTest::qWait sleeps in steps of 10 ms between its rounds of events, which
-// the meter would take for stalls; a plain event loop does not.
-void runEventsFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Runs the view's form and returns once the hand-back has happened.
-void performAndWait(SetupView &view)
-{
-    QEventLoop loop;
-    QObject::connect(&view, &SetupView::busyChanged, &loop, [&view, &loop] {
-        if (!view.busy())
-            loop.quit();
-    });
-    view.perform();
-    loop.exec();
-}
-
 // The result box takes a long result in slices between events; returns once
 // the last one is in.
 void waitUntilShown(const ResultBox &box)
@@ -98,7 +78,7 @@ void handBack()
     const PrintingProgram program(ActionRunner::outputLimit);
     const auto view = viewOver(program);
     const QString expected = program.outputText();
-    performAndWait(*view);
+    EventLoops::performAndWait(*view);
     if (view->result() != expected)
         fail("the result is not the script's output");
     if (!PipeCopy::run(program.outputPath()))
@@ -118,7 +98,7 @@ void handBack()
         [&] {
             QElapsedTimer clock;
             clock.start();
-            performAndWait(*view);
+            EventLoops::performAndWait(*view);
             const double elapsed = clock.nsecsElapsed() / 1e6;
             if (view->result().size() != expected.size())
                 fail("the result is not the script's output");
@@ -157,7 +137,7 @@ void stall(qsizetype size, PrintingProgram::Shape shape, const QString &shapeNam
     if (!QTest::qWaitForWindowExposed(&window))
         fail("the form window did not come up");
     // Lets the first showing's address discovery end before anything is timed.
-    runEventsFor(300);
+    EventLoops::runFor(300);
 
     auto *box = window.findChild<ResultBox *>(QStringLiteral("resultBox"));
     if (!box)
@@ -170,14 +150,14 @@ void stall(qsizetype size, PrintingProgram::Shape shape, const QString &shapeNam
         QStringLiteral("output %1 MiB %2, longest GUI stall").arg(size / mebibyte).arg(shapeName));
     for (int round = 0; round < stallRounds; ++round) {
         meter.start();
-        runEventsFor(settleMs);
+        EventLoops::runFor(settleMs);
         meter.stop();
         idle.append(meter.longestGap());
         // From perform until the whole result is in the box, and a little after.
         meter.start();
-        performAndWait(*view);
+        EventLoops::performAndWait(*view);
         waitUntilShown(*box);
-        runEventsFor(settleMs);
+        EventLoops::runFor(settleMs);
         meter.stop();
         gaps.append(meter.longestGap());
         // What a reader copies is the output itself.
@@ -213,7 +193,7 @@ template <typename Box, typename Fill> double heapOfShownBox(const QString &text
     if (!QTest::qWaitForWindowExposed(&box))
         fail("the box did not come up");
     fill(box, text);
-    runEventsFor(100);
+    EventLoops::runFor(100);
     return double(heapInUse() - before) / mebibyte;
 }
 
