@@ -60,6 +60,7 @@ FakeProgram::FakeProgram(const QString &nameTemplate)
     m_temporary = std::make_unique<QTemporaryDir>(temporary + u'/' + nameTemplate);
     m_directory = m_temporary->path();
     m_valid = m_temporary->isValid();
+    m_owned = m_valid;
     populate();
 }
 
@@ -111,8 +112,19 @@ FakeProgram::~FakeProgram()
             qCritical("%s", message.constData());
         return;
     }
-    if (m_owned)
+    if (!m_owned)
+        return;
+    // Renamed first: a script started by another process just now, which no
+    // wait here can see, finds its own path gone and makes nothing; removing
+    // in place, it could bring a folder back between two removals.
+    const QString gone = m_directory + u".gone"_s;
+    if (!QDir().rename(m_directory, gone)) {
         QDir(m_directory).removeRecursively();
+        return;
+    }
+    if (m_temporary)
+        m_temporary->setAutoRemove(false);
+    QDir(gone).removeRecursively();
 }
 
 void FakeProgram::populate()
